@@ -1,0 +1,2 @@
+// Placeholder until the benchmark suite lands.
+int main() { return 0; }
