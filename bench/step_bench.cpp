@@ -1,2 +1,165 @@
-// Placeholder until the benchmark suite lands.
-int main() { return 0; }
+// step_bench.cpp: speed of the frame step and of each of its stages, against a baseline
+// that copies the bytes a step must at least touch (5 x W x H: the field and its source
+// map). Ends with one line per size: "ratio StepSmokeField/copy-baseline WxH: R".
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "smoke/decay.h"
+#include "smoke/field.h"
+#include "smoke/filters.h"
+#include "smoke/random.h"
+#include "text/flicker.h"
+#include "text/outline.h"
+
+namespace {
+
+// A prepared engine with an outline: a closed ring of nodes around the middle band,
+// about as many as a short text gives.
+struct BenchEngine {
+  std::vector<uint8_t> block;
+  std::vector<int32_t> flowProfile = std::vector<int32_t>(kTableRows);
+  std::vector<uint8_t> decayTable = std::vector<uint8_t>(kDecayTableBytes);
+  std::unique_ptr<RemapPlan> plan = std::make_unique<RemapPlan>();
+  RandomGenerator random{};
+  std::vector<OutlineNode> nodes;
+  std::vector<OutlineNode*> nodeList;
+  SmokeEngine engine{};
+
+  BenchEngine(int32_t width, int32_t height) {
+    block.assign(FrameBufferBlockSize(width, height), 0);
+    BindFrameBuffers(&engine, block.data(), width, height);
+    engine.flowProfile = flowProfile.data();
+    engine.decayTable = decayTable.data();
+    engine.remapPlan = plan.get();
+    engine.random = &random;
+    SeedRandom(&random, 1);
+    if (!PrepareSmokeMotion(&engine) || !PrepareSmokeDecay(&engine, 5)) std::abort();
+
+    const int32_t top = height * 7 / 16, bottom = height * 9 / 16, left = width / 8,
+                  right = width * 7 / 8;
+    for (int32_t x = left; x < right; ++x) AddNode(x, top), AddNode(x, bottom);
+    for (int32_t y = top + 1; y < bottom; ++y) AddNode(left, y), AddNode(right, y);
+    for (OutlineNode& a : nodes) {
+      for (OutlineNode& b : nodes) {
+        if (std::abs(a.x - b.x) + std::abs(a.y - b.y) == 1 && a.linkCount < 2) {
+          a.links[a.linkCount++] = &b;
+        }
+      }
+    }
+    for (OutlineNode& n : nodes) nodeList.push_back(&n);
+    engine.nodeList = nodeList.data();
+    engine.nodeCount = static_cast<int32_t>(nodeList.size());
+    for (int frame = 0; frame < 60; ++frame) StepSmokeField(&engine);  // a field full of smoke
+  }
+
+  void AddNode(int32_t x, int32_t y) {
+    OutlineNode n{};
+    n.x = x;
+    n.y = y;
+    n.pixel = engine.smokeField + y * engine.width + x;
+    nodes.reserve(4 * static_cast<size_t>(engine.width));
+    nodes.push_back(n);
+  }
+};
+
+BenchEngine& Engine(int32_t width) {
+  static BenchEngine small(640, 480), big(800, 600);
+  return width == 640 ? small : big;
+}
+
+int32_t HeightOf(int32_t width) { return width == 640 ? 480 : 600; }
+
+void CopyBaseline(benchmark::State& state) {
+  const size_t bytes = 5u * state.range(0) * HeightOf(state.range(0));
+  std::vector<uint8_t> from(bytes, 1), to(bytes, 2);
+  for (auto _ : state) {
+    std::memcpy(to.data(), from.data(), bytes);
+    benchmark::DoNotOptimize(to.data());
+    benchmark::ClobberMemory();
+  }
+}
+
+void Step(benchmark::State& state) {
+  SmokeEngine* e = &Engine(state.range(0)).engine;
+  for (auto _ : state) {
+    StepSmokeField(e);
+    benchmark::ClobberMemory();
+  }
+}
+
+void Flicker(benchmark::State& state) {
+  SmokeEngine* e = &Engine(state.range(0)).engine;
+  for (auto _ : state) FlickerOutline(e->nodeList, e->nodeCount, e->random);
+}
+
+void Smooth(benchmark::State& state) {
+  SmokeEngine* e = &Engine(state.range(0)).engine;
+  const int32_t w = e->width, h = e->height;
+  for (auto _ : state) {
+    SmoothBlocks(e->smokeField, e->blockAverages, w, h, 0, h / 2 - h / 4, w, h / 2 + h / 4);
+    benchmark::ClobberMemory();
+  }
+}
+
+void Blur(benchmark::State& state) {
+  SmokeEngine* e = &Engine(state.range(0)).engine;
+  for (auto _ : state) {
+    BlurField(e->smokeField, e->width, e->height, 0, 0, e->width, e->height, 2);
+    benchmark::ClobberMemory();
+  }
+}
+
+void Remap(benchmark::State& state) {
+  SmokeEngine* e = &Engine(state.range(0)).engine;
+  for (auto _ : state) {
+    RemapAndDecay(e->smokeField, e->remapPlan);
+    benchmark::ClobberMemory();
+  }
+}
+
+// Collects the median time of each benchmark while printing as usual.
+class RecordingReporter : public benchmark::ConsoleReporter {
+ public:
+  std::map<std::string, double> medians;
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
+        medians[run.run_name.function_name + "/" + run.run_name.args] = run.GetAdjustedRealTime();
+      }
+    }
+  }
+};
+
+}  // namespace
+
+#define SIZES ->Arg(640)->Arg(800)->Repetitions(7)->MinTime(0.1)->Unit(benchmark::kMicrosecond)
+BENCHMARK(CopyBaseline) SIZES;
+BENCHMARK(Step) SIZES;
+BENCHMARK(Flicker) SIZES;
+BENCHMARK(Smooth) SIZES;
+BENCHMARK(Blur) SIZES;
+BENCHMARK(Remap) SIZES;
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  RecordingReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  for (int32_t width : {640, 800}) {
+    const std::string arg = std::to_string(width);
+    const auto copy = reporter.medians.find("CopyBaseline/" + arg);
+    const auto step = reporter.medians.find("Step/" + arg);
+    if (copy == reporter.medians.end() || step == reporter.medians.end()) continue;
+    std::printf("ratio StepSmokeField/copy-baseline %dx%d: %.2f\n", width, HeightOf(width),
+                step->second / copy->second);
+  }
+  benchmark::Shutdown();
+  return 0;
+}

@@ -5,6 +5,7 @@
 
 #include "smoke/field.h"
 #include "smoke/random.h"
+#include "smoke/remap_kernels.h"
 
 uint8_t DecayedValue(int32_t value) {
   return static_cast<uint8_t>(static_cast<int32_t>(value * static_cast<double>(0.98f)));
@@ -77,9 +78,35 @@ int BuildRemapPlan(RemapPlan* plan, const uint32_t* sourceMap, int32_t width, in
     }
     rowWritten[y] = true;
 
-    for (int32_t v = 0; v < 256; ++v) plan->decayByRow[y][v] = decayTable[v * kTableRows + y];
+    std::memset(plan->dropLow[y], 0, 16);
+    std::memset(plan->dropHigh[y], 0, 16);
+    for (int32_t v = 0; v < 256; ++v) {
+      const uint8_t entry = decayTable[v * kTableRows + y];
+      if (entry != v && entry != DecayedValue(v)) return 0;
+      plan->decayByRow[y][v] = entry;
+      if (entry != v) {
+        uint8_t* bits = (v & 8) ? plan->dropHigh[y] : plan->dropLow[y];
+        bits[v >> 4] |= static_cast<uint8_t>(1u << (v & 7));
+      }
+    }
   }
+  plan->kernel = RemapKernel::Portable;
+#if VAPRYX_HAVE_SSSE3_KERNEL
+  if (__builtin_cpu_supports("ssse3")) plan->kernel = RemapKernel::Ssse3;
+#endif
   return 1;
+}
+
+void RemapRowPortable(uint8_t* target, const uint8_t* source, const RemapRow& row,
+                      const RemapPlan* plan) {
+  const uint8_t* decay = plan->decayByRow[row.row];
+  auto one = [decay](uint8_t* to, const uint8_t* from) { *to = decay[*from]; };
+  auto group = [decay](uint8_t* to, const uint8_t* from) {
+    uint64_t v;
+    std::memcpy(&v, from, sizeof v);
+    for (int i = 0; i < 8; ++i) to[i] = decay[(v >> (8 * i)) & 0xFF];
+  };
+  for (int32_t s = 0; s < row.spanCount; ++s) WalkRun<8>(target, source, row.spans[s], group, one);
 }
 
 void RemapAndDecay(uint8_t* smokeField, const RemapPlan* plan) {
@@ -88,13 +115,12 @@ void RemapAndDecay(uint8_t* smokeField, const RemapPlan* plan) {
     const RemapRow& row = plan->rows[i];
     uint8_t* target = smokeField + row.row * width;
     const uint8_t* source = smokeField + row.sourceRow * width;
-    const uint8_t* decay = plan->decayByRow[row.row];
-    for (int32_t s = 0; s < row.spanCount; ++s) {
-      const RemapSpan& span = row.spans[s];
-      for (int32_t x = span.first;; x += span.step) {
-        target[x] = decay[source[x + span.shift]];
-        if (x == span.last) break;
-      }
+#if VAPRYX_HAVE_SSSE3_KERNEL
+    if (plan->kernel == RemapKernel::Ssse3) {
+      RemapRowSsse3(target, source, row, plan);
+      continue;
     }
+#endif
+    RemapRowPortable(target, source, row, plan);
   }
 }

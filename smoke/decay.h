@@ -25,10 +25,10 @@ int BuildDecayTable(uint8_t* decayTable, int32_t height, int32_t volume, RandomG
 constexpr int32_t kMaxRemapSpans = 32;
 
 struct RemapSpan {
-  int16_t first;      // first column written
-  int16_t last;       // last column written, inclusive
-  int16_t step;       // +1: columns left to right, -1: right to left
-  int16_t shift;      // column x takes from column x + shift of the source row
+  int16_t first;  // first column written
+  int16_t last;   // last column written, inclusive
+  int16_t step;   // +1: columns left to right, -1: right to left
+  int16_t shift;  // column x takes from column x + shift of the source row
 };
 
 struct RemapRow {
@@ -38,18 +38,28 @@ struct RemapRow {
   RemapSpan spans[kMaxRemapSpans];
 };
 
+// How the pass runs: one byte at a time through decayByRow, or 16 at a time with SSSE3,
+// computing the decayed value and picking it where the row's drop bit for the value is set.
+enum class RemapKernel : int32_t { Portable = 0, Ssse3 = 1 };
+
 struct RemapPlan {
   int32_t width;
   int32_t height;
-  RemapRow rows[768];               // in the order the pass walks them
-  uint8_t decayByRow[768][256];     // decayByRow[y][v] = DecayTable entry [v][y]
+  RemapKernel kernel;            // the fastest this processor runs; tests may pick another
+  RemapRow rows[768];            // in the order the pass walks them
+  uint8_t decayByRow[768][256];  // decayByRow[y][v] = DecayTable entry [v][y]
+  // Drop bits of row y for value v = 16h + l: bit l of dropLow[y][h] (l < 8) or bit
+  // l - 8 of dropHigh[y][h] (l >= 8).
+  uint8_t dropLow[768][16];
+  uint8_t dropHigh[768][16];
 };
 
 // Builds the plan of the in-place pass: the lower half bottom up, then the upper half top
 // down; within a row the columns left of the split left to right, then the rest right to
 // left. Returns 0 when the map cannot be walked in place that way (a source outside the
 // field, a row taking from several rows or from a row already rewritten, a pixel reading
-// one already rewritten) or has more runs per row than the plan holds.
+// one already rewritten), has more runs per row than the plan holds, or the DecayTable
+// holds a value that is neither v nor decayed(v).
 int BuildRemapPlan(RemapPlan* plan, const uint32_t* sourceMap, int32_t width, int32_t height,
                    int32_t centreRow, const uint8_t* decayTable, const int32_t* flowProfile);
 

@@ -11,7 +11,7 @@
 struct OutlineNode;
 struct RandomGenerator;
 
-constexpr int32_t kTableRows = 768;             // row capacity of FlowProfile and DecayTable
+constexpr int32_t kTableRows = 768;               // row capacity of FlowProfile and DecayTable
 constexpr uint32_t kFieldBitmapInfoBytes = 1064;  // BITMAPINFOHEADER + 256 RGBQUADs
 
 // 1 for the two field sizes, 0 for anything else.

@@ -24,19 +24,13 @@ uint64_t Load64(const uint8_t* p) {
   return v;
 }
 
-void Store64(uint8_t* p, uint64_t v) {
-  std::memcpy(p, &v, sizeof v);
-}
+void Store64(uint8_t* p, uint64_t v) { std::memcpy(p, &v, sizeof v); }
 
 // Per 16-bit lane, the sum of its two bytes.
-uint64_t PairSums(uint64_t bytes) {
-  return (bytes & kEvenBytes) + ((bytes >> 8) & kEvenBytes);
-}
+uint64_t PairSums(uint64_t bytes) { return (bytes & kEvenBytes) + ((bytes >> 8) & kEvenBytes); }
 
 // floor((p + a) / 2) for each of the eight bytes, without carries between them.
-uint64_t HalfwayBytes(uint64_t p, uint64_t a) {
-  return (p & a) + (((p ^ a) >> 1) & kLow7Bits);
-}
+uint64_t HalfwayBytes(uint64_t p, uint64_t a) { return (p & a) + (((p ^ a) >> 1) & kLow7Bits); }
 
 uint64_t BroadcastPair(uint32_t left, uint32_t right) {
   return static_cast<uint64_t>(left * 0x01010101u) |
@@ -59,8 +53,10 @@ int SmoothBlocks(uint8_t* smokeField, uint16_t* blockAverages, int32_t width, in
       const uint8_t* p = top + 8 * pair;
       const uint64_t lanes = PairSums(Load64(p)) + PairSums(Load64(p + width)) +
                              PairSums(Load64(p + 2 * width)) + PairSums(Load64(p + 3 * width));
-      averages[2 * pair] = static_cast<uint16_t>(((lanes & 0xFFFF) + ((lanes >> 16) & 0xFFFF)) / 16);
-      averages[2 * pair + 1] = static_cast<uint16_t>((((lanes >> 32) & 0xFFFF) + (lanes >> 48)) / 16);
+      averages[2 * pair] =
+          static_cast<uint16_t>(((lanes & 0xFFFF) + ((lanes >> 16) & 0xFFFF)) / 16);
+      averages[2 * pair + 1] =
+          static_cast<uint16_t>((((lanes >> 32) & 0xFFFF) + (lanes >> 48)) / 16);
     }
     if (nbx % 2) {
       const uint8_t* p = top + 4 * (nbx - 1);
@@ -86,7 +82,8 @@ int SmoothBlocks(uint8_t* smokeField, uint16_t* blockAverages, int32_t width, in
   for (int32_t by = 0; by < nby; ++by) {
     uint8_t* top = smokeField + (y0 + 4 * by) * width + x0;
     for (int32_t pair = 0; pair < pairs; ++pair) {
-      const uint64_t a = BroadcastPair(neighbourhood(2 * pair, by), neighbourhood(2 * pair + 1, by));
+      const uint64_t a =
+          BroadcastPair(neighbourhood(2 * pair, by), neighbourhood(2 * pair + 1, by));
       uint8_t* p = top + 8 * pair;
       for (int32_t r = 0; r < 4; ++r, p += width) Store64(p, HalfwayBytes(Load64(p), a));
     }
@@ -94,7 +91,8 @@ int SmoothBlocks(uint8_t* smokeField, uint16_t* blockAverages, int32_t width, in
       const uint32_t a = neighbourhood(nbx - 1, by);
       uint8_t* p = top + 4 * (nbx - 1);
       for (int32_t r = 0; r < 4; ++r) {
-        for (int32_t c = 0; c < 4; ++c) p[r * width + c] = static_cast<uint8_t>((p[r * width + c] + a) / 2);
+        for (int32_t c = 0; c < 4; ++c)
+          p[r * width + c] = static_cast<uint8_t>((p[r * width + c] + a) / 2);
       }
     }
   }
@@ -158,7 +156,8 @@ int BlurField(uint8_t* smokeField, int32_t width, int32_t height, int32_t x0, in
   const int64_t advance = tiles * step + static_cast<int64_t>(step) * width;
   const bool wholeRows = step == 2 && tiles * step == width;
 
-  for (int64_t base = static_cast<int64_t>(y0) * width; base + 2 * width + 2 < end; base += advance) {
+  for (int64_t base = static_cast<int64_t>(y0) * width; base + 2 * width + 2 < end;
+       base += advance) {
     if (wholeRows) {
       BlurBand(smokeField, base, width);
     } else {

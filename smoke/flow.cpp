@@ -14,9 +14,7 @@ namespace {
 constexpr int32_t kWaveStartAboveCentre = 100;  // the upper wave starts 100 rows above the centre
 constexpr double kWaveAngleStep = 0.034;
 
-double Single(double x) {
-  return static_cast<double>(static_cast<float>(x));
-}
+double Single(double x) { return static_cast<double>(static_cast<float>(x)); }
 }  // namespace
 
 int BuildFlowProfile(int32_t* flowProfile, int32_t amplitude, int32_t width, int32_t height) {

@@ -1,10 +1,11 @@
 // Decay table and the in-place remap.
+#include "smoke/decay.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <vector>
 
-#include "smoke/decay.h"
 #include "smoke/flow.h"
 #include "tests/smoke_reference.h"
 
@@ -73,8 +74,11 @@ TEST(DecayTable, OneDrawPerEntryRowsOuterValuesInner) {
 }
 
 TEST(DecayTable, VolumeSetsTheShareThatDrops) {
-  const struct { int32_t volume; double share; } cases[] = {
-      {0, 1.0}, {1, 1.0}, {2, 1.0 / 2}, {5, 1.0 / 3}, {7, 1.0 / 4}, {8, 1.0 / 5}, {10, 1.0 / 6}};
+  const struct {
+    int32_t volume;
+    double share;
+  } cases[] = {{0, 1.0},     {1, 1.0},     {2, 1.0 / 2}, {5, 1.0 / 3},
+               {7, 1.0 / 4}, {8, 1.0 / 5}, {10, 1.0 / 6}};
   for (const auto& c : cases) {
     DecayRun run(480, c.volume);
     ASSERT_EQ(run.result, 1);
@@ -107,22 +111,47 @@ TEST(DecayTable, RefusesHeightsThatAreNotFieldHeights) {
   }
 }
 
+// Both kernels: the portable one everywhere, and the one this processor picked.
 TEST(RemapAndDecay, InPlaceEqualsFromACopyOnRandomFields) {
   for (auto [w, h] : {std::pair{800, 600}, std::pair{640, 480}}) {
     for (int32_t volume : {0, 5, 10}) {
       auto t = MakeTestEngine(w, h, volume, 31 + volume);
       ASSERT_NE(t, nullptr);
-      std::vector<uint8_t> plain(t->Area()), copy(t->Area());
-      for (int frame = 0; frame < 3; ++frame) {
-        FillRandom(t->Field(), t->Area(), 50 + frame + volume);
-        plain.assign(t->Field(), t->Field() + t->Area());
-        copy = plain;
-        RemapAndDecay(t->Field(), t->plan.get());
-        reference::RemapAndDecay(plain.data(), t->engine.sourceMap, w, h, h / 2,
-                                 t->engine.decayTable, t->engine.flowProfile);
-        reference::RemapAndDecayFromCopy(copy.data(), t->engine.sourceMap, w, h, t->engine.decayTable);
-        ASSERT_EQ(plain, copy) << w << " volume " << volume;
-        ASSERT_TRUE(std::equal(plain.begin(), plain.end(), t->Field())) << w << " volume " << volume;
+      for (RemapKernel kernel : {RemapKernel::Portable, t->plan->kernel}) {
+        t->plan->kernel = kernel;
+        std::vector<uint8_t> plain(t->Area()), copy(t->Area());
+        for (int frame = 0; frame < 3; ++frame) {
+          FillRandom(t->Field(), t->Area(), 50 + frame + volume);
+          plain.assign(t->Field(), t->Field() + t->Area());
+          copy = plain;
+          RemapAndDecay(t->Field(), t->plan.get());
+          reference::RemapAndDecay(plain.data(), t->engine.sourceMap, w, h, h / 2,
+                                   t->engine.decayTable, t->engine.flowProfile);
+          reference::RemapAndDecayFromCopy(copy.data(), t->engine.sourceMap, w, h,
+                                           t->engine.decayTable);
+          ASSERT_EQ(plain, copy) << w << " volume " << volume;
+          ASSERT_TRUE(std::equal(plain.begin(), plain.end(), t->Field()))
+              << w << " volume " << volume << " kernel " << static_cast<int>(kernel);
+        }
+      }
+    }
+  }
+}
+
+TEST(RemapAndDecay, EveryValueOnEveryRowDecaysAsItsTableSays) {
+  // Row y of a field full of value v; every (v, y) pair once for each kernel.
+  auto t = MakeTestEngine(800, 600, 6, 8);
+  ASSERT_NE(t, nullptr);
+  for (RemapKernel kernel : {RemapKernel::Portable, t->plan->kernel}) {
+    t->plan->kernel = kernel;
+    for (int32_t v = 0; v < 256; ++v) {
+      std::fill(t->Field(), t->Field() + t->Area(), static_cast<uint8_t>(v));
+      RemapAndDecay(t->Field(), t->plan.get());
+      for (int32_t y = 0; y < 600; ++y) {
+        const uint8_t expected = t->engine.decayTable[v * 768 + y];
+        for (int32_t x = 0; x < 800; ++x) {
+          ASSERT_EQ(t->Field()[y * 800 + x], expected) << "v " << v << " at " << x << "," << y;
+        }
       }
     }
   }
@@ -144,7 +173,8 @@ TEST(RemapPlan, RefusesMapsThatCannotBeWalkedInPlace) {
   std::vector<uint32_t> map(t->engine.sourceMap, t->engine.sourceMap + t->Area());
   RemapPlan plan;
   auto build = [&](const std::vector<uint32_t>& m) {
-    return BuildRemapPlan(&plan, m.data(), 640, 480, 240, t->engine.decayTable, t->engine.flowProfile);
+    return BuildRemapPlan(&plan, m.data(), 640, 480, 240, t->engine.decayTable,
+                          t->engine.flowProfile);
   };
   ASSERT_EQ(build(map), 1);
 
@@ -171,6 +201,12 @@ TEST(RemapPlan, RefusesMapsThatCannotBeWalkedInPlace) {
   EXPECT_EQ(build(broken), 1);
   broken[300 * 640 + 5] = 300 * 640 + 4;  // ... but from a pixel the walk has already rewritten
   EXPECT_EQ(build(broken), 0);
-  EXPECT_EQ(BuildRemapPlan(&plan, map.data(), 640, 600, 240, t->engine.decayTable,
-                           t->engine.flowProfile), 0);
+
+  std::vector<uint8_t> table(t->engine.decayTable, t->engine.decayTable + kDecayTableBytes);
+  table[200 * 768 + 17] = 7;  // neither 200 nor decayed(200)
+  EXPECT_EQ(BuildRemapPlan(&plan, map.data(), 640, 480, 240, table.data(), t->engine.flowProfile),
+            0);
+  EXPECT_EQ(
+      BuildRemapPlan(&plan, map.data(), 640, 600, 240, t->engine.decayTable, t->engine.flowProfile),
+      0);
 }

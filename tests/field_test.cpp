@@ -1,9 +1,9 @@
 // Frame-buffer block: its size and the offsets of the buffers inside it.
+#include "smoke/field.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
-
-#include "smoke/field.h"
 
 TEST(FrameBuffers, BlockSizeForBothFieldSizes) {
   EXPECT_EQ(FrameBufferBlockSize(640, 480), 1575464u);
@@ -25,7 +25,8 @@ TEST(FrameBuffers, BuffersLieAtTheirOffsets) {
 
 TEST(FrameBuffers, OtherSizesAreRefused) {
   std::vector<uint8_t> block(FrameBufferBlockSize(800, 600));
-  const int32_t sizes[][2] = {{0, 0}, {640, 600}, {800, 480}, {1024, 768}, {-640, -480}, {320, 240}};
+  const int32_t sizes[][2] = {{0, 0},      {640, 600},   {800, 480},
+                              {1024, 768}, {-640, -480}, {320, 240}};
   for (const auto& s : sizes) {
     SmokeEngine engine{};
     EXPECT_EQ(FrameBufferBlockSize(s[0], s[1]), 0u) << s[0] << "x" << s[1];

@@ -1,10 +1,11 @@
 // Block smoothing and tile blur: worked values, the rows they must not touch, and the
 // fast versions against the plain ones on random fields and arguments.
+#include "smoke/filters.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "smoke/filters.h"
 #include "tests/smoke_reference.h"
 
 namespace {
@@ -63,7 +64,8 @@ TEST(SmoothBlocks, UniformBandStaysAndRowsOutsideItAreUntouched) {
     FillRandom(f.pixels.data(), f.pixels.size(), 4);
     const std::vector<uint8_t> random = f.pixels;
     ASSERT_EQ(f.SmoothBand(), 1);
-    const size_t bandBegin = static_cast<size_t>(h / 4) * w, bandEnd = static_cast<size_t>(3 * h / 4) * w;
+    const size_t bandBegin = static_cast<size_t>(h / 4) * w,
+                 bandEnd = static_cast<size_t>(3 * h / 4) * w;
     for (size_t i = 0; i < f.pixels.size(); ++i) {
       if (i < bandBegin || i >= bandEnd) {
         ASSERT_EQ(f.pixels[i], random[i]) << w << " offset " << i;
@@ -94,9 +96,10 @@ TEST(SmoothBlocks, MatchesThePlainFilterOnRandomFieldsAndRectangles) {
 TEST(SmoothBlocks, RefusesRectanglesOutsideTheField) {
   Field f(640, 480, 9);
   const int32_t bad[][4] = {{-4, 0, 640, 480}, {0, 0, 644, 480}, {0, -1, 640, 480},
-                            {0, 0, 640, 484}, {8, 0, 4, 480}, {0, 8, 640, 4}};
+                            {0, 0, 640, 484},  {8, 0, 4, 480},   {0, 8, 640, 4}};
   for (const auto& r : bad) {
-    EXPECT_EQ(SmoothBlocks(f.pixels.data(), f.averages.data(), 640, 480, r[0], r[1], r[2], r[3]), 0);
+    EXPECT_EQ(SmoothBlocks(f.pixels.data(), f.averages.data(), 640, 480, r[0], r[1], r[2], r[3]),
+              0);
   }
   EXPECT_EQ(SmoothBlocks(f.pixels.data(), f.averages.data(), 640, 600, 0, 0, 640, 480), 0);
 }
@@ -120,7 +123,8 @@ TEST(BlurField, LastTileOfABandRunsIntoTheNextRow) {
     EXPECT_EQ(f.at(w - 1, 11), 51) << w;
     EXPECT_EQ(f.at(0, 11), 51) << w;
     EXPECT_EQ(f.at(0, 12), 51) << w;
-    for (auto [x, y] : {std::pair{1, 13}, {2, 13}, {1, 14}, {2, 14}}) EXPECT_EQ(f.at(x, y), 10) << w;
+    for (auto [x, y] : {std::pair{1, 13}, {2, 13}, {1, 14}, {2, 14}})
+      EXPECT_EQ(f.at(x, y), 10) << w;
     EXPECT_EQ(f.at(3, 13), 0) << w;
   }
 }

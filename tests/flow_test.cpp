@@ -1,12 +1,13 @@
 // Flow profile and source map: worked values that only the exact arithmetic gets right,
 // and the guarantees the in-place remap relies on, for every pixel.
+#include "smoke/flow.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <map>
 #include <vector>
 
-#include "smoke/flow.h"
 #include "tests/smoke_reference.h"
 
 namespace {
@@ -29,9 +30,9 @@ struct Motion {
 
 TEST(FlowProfile, WavesAndMiddleBand800x600) {
   Motion m(800, 600);
-  const std::map<int32_t, int32_t> expected = {
-      {0, 350}, {100, 425}, {150, 300}, {199, 396}, {200, 400}, {201, 400}, {449, 400},
-      {450, 400}, {451, 403}, {599, 306}};
+  const std::map<int32_t, int32_t> expected = {{0, 350},   {100, 425}, {150, 300}, {199, 396},
+                                               {200, 400}, {201, 400}, {449, 400}, {450, 400},
+                                               {451, 403}, {599, 306}};
   for (auto [row, split] : expected) EXPECT_EQ(m.profile[row], split) << "row " << row;
   for (int32_t y = 201; y < 450; ++y) EXPECT_EQ(m.profile[y], 400) << "row " << y;
   EXPECT_EQ(*std::min_element(m.profile.begin(), m.profile.begin() + 600), 300);
@@ -40,9 +41,9 @@ TEST(FlowProfile, WavesAndMiddleBand800x600) {
 
 TEST(FlowProfile, WavesAndMiddleBand640x480) {
   Motion m(640, 480);
-  const std::map<int32_t, int32_t> expected = {
-      {0, 419}, {100, 222}, {120, 257}, {139, 316}, {140, 320}, {141, 320}, {359, 320},
-      {360, 320}, {361, 323}, {479, 241}};
+  const std::map<int32_t, int32_t> expected = {{0, 419},   {100, 222}, {120, 257}, {139, 316},
+                                               {140, 320}, {141, 320}, {359, 320}, {360, 320},
+                                               {361, 323}, {479, 241}};
   for (auto [row, split] : expected) EXPECT_EQ(m.profile[row], split) << "row " << row;
   EXPECT_EQ(*std::min_element(m.profile.begin(), m.profile.begin() + 480), 220);
   EXPECT_EQ(*std::max_element(m.profile.begin(), m.profile.begin() + 480), 419);
@@ -56,9 +57,9 @@ TEST(FlowProfile, LeavesRowsBelowTheFieldAlone) {
 
 TEST(SourceMap, SourceRowsFollowTheSinglePrecisionStep) {
   Motion big(800, 600);
-  const std::map<int32_t, int32_t> rows800 = {{0, 9},     {1, 9},     {2, 10},    {75, 81},
-                                              {150, 154}, {225, 227}, {299, 299}, {300, 300},
-                                              {599, 589}};
+  const std::map<int32_t, int32_t> rows800 = {{0, 9},     {1, 9},     {2, 10},
+                                              {75, 81},   {150, 154}, {225, 227},
+                                              {299, 299}, {300, 300}, {599, 589}};
   for (auto [y, s] : rows800) EXPECT_EQ(big.SourceRow(y), s) << "800x600 row " << y;
 
   Motion small(640, 480);

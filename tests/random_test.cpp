@@ -1,7 +1,7 @@
 // The generator must draw the classic runtime sequence on every build.
-#include <gtest/gtest.h>
-
 #include "smoke/random.h"
+
+#include <gtest/gtest.h>
 
 TEST(Random, DrawsTheClassicSequence) {
   RandomGenerator random{};

@@ -48,7 +48,8 @@ void BlurField(uint8_t* field, int32_t width, int32_t x0, int32_t y0, int32_t x1
       const uint32_t sum = field[o] + field[o + width + 1] + field[o + width + 2] +
                            field[o + 2 * width + 1] + field[o + 2 * width + 2];
       const uint8_t a = static_cast<uint8_t>(sum / 5);
-      field[o + width + 1] = field[o + width + 2] = field[o + 2 * width + 1] = field[o + 2 * width + 2] = a;
+      field[o + width + 1] = field[o + width + 2] = field[o + 2 * width + 1] =
+          field[o + 2 * width + 2] = a;
     }
     b = b + n * step + static_cast<int64_t>(step) * width;
   }
@@ -69,8 +70,8 @@ void RemapAndDecay(uint8_t* field, const uint32_t* sourceMap, int32_t width, int
   for (int32_t y = 0; y < centreRow; ++y) row(y);
 }
 
-void RemapAndDecayFromCopy(uint8_t* field, const uint32_t* sourceMap, int32_t width,
-                           int32_t height, const uint8_t* decayTable) {
+void RemapAndDecayFromCopy(uint8_t* field, const uint32_t* sourceMap, int32_t width, int32_t height,
+                           const uint8_t* decayTable) {
   const std::vector<uint8_t> previous(field, field + static_cast<size_t>(width) * height);
   for (int32_t y = 0; y < height; ++y) {
     for (int32_t x = 0; x < width; ++x) {

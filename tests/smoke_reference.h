@@ -19,8 +19,8 @@ void BlurField(uint8_t* field, int32_t width, int32_t x0, int32_t y0, int32_t x1
 void RemapAndDecay(uint8_t* field, const uint32_t* sourceMap, int32_t width, int32_t height,
                    int32_t centreRow, const uint8_t* decayTable, const int32_t* flowProfile);
 // The same pass computed from a copy of the previous field.
-void RemapAndDecayFromCopy(uint8_t* field, const uint32_t* sourceMap, int32_t width,
-                           int32_t height, const uint8_t* decayTable);
+void RemapAndDecayFromCopy(uint8_t* field, const uint32_t* sourceMap, int32_t width, int32_t height,
+                           const uint8_t* decayTable);
 // The frame step built from the plain stages (no outline).
 void StepSmokeField(SmokeEngine* engine);
 

@@ -18,10 +18,10 @@ enum LinkDirection : int32_t {
 constexpr int32_t kLinkSlots = 8;
 
 struct OutlineNode {
-  uint8_t brightness;               // written into *pixel every frame; 0 until first lit
-  int32_t x;                        // field column
-  int32_t y;                        // field row
-  OutlineNode* links[kLinkSlots];   // indexed by LinkDirection; null = no link
+  uint8_t brightness;              // written into *pixel every frame; 0 until first lit
+  int32_t x;                       // field column
+  int32_t y;                       // field row
+  OutlineNode* links[kLinkSlots];  // indexed by LinkDirection; null = no link
   int32_t linkCount;
-  uint8_t* pixel;                   // this node's SmokeField byte
+  uint8_t* pixel;  // this node's SmokeField byte
 };
