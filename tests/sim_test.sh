@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Checks vapryx-sim's command line: every bad input gives exit code 2, one line on stderr
+# and no output file; good input gives the field file.
+# Usage: sim_test.sh WORKDIR SIM-COMMAND...   (e.g. a native binary, or wine-run.sh and an .exe)
+set -u
+work=$1; shift
+sim=("$@")
+rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 1
+failures=0 passed=0
+
+# A PGM of W x H pixels with the given header maxval, all ink, optionally cut short.
+pgm() {  # file w h maxval [bytes]
+  local bytes=${5:-$(($2 * $3))}
+  { printf 'P5\n%s %s\n%s\n' "$2" "$3" "$4"; head -c "$bytes" /dev/zero | tr '\0' '\377'; } > "$1"
+}
+pgm good.pgm 8 4 255
+printf 'P5\n# a comment\n8 4\n255\n' > commented.pgm; head -c 32 /dev/zero >> commented.pgm
+pgm maxval.pgm 8 4 65535
+pgm short.pgm 8 4 255 31
+pgm wide.pgm 804 4 255
+pgm tall.pgm 8 484 255
+pgm notfour.pgm 10 4 255
+printf 'P2\n8 4\n255\n' > ascii.pgm
+printf 'P5\n8 x\n255\n' > header.pgm
+: > empty.pgm
+
+run() {  # expected-exit description args...
+  local expected=$1 what=$2; shift 2
+  rm -f out.raw out.png
+  "${sim[@]}" "$@" > stdout.txt 2> stderr.txt < /dev/null
+  local rc=$? ok=1
+  [ "$rc" -eq "$expected" ] || ok=0
+  if [ "$expected" -eq 2 ]; then
+    [ -e out.raw ] || [ -e out.png ] && ok=0
+    [ "$(grep -c . stderr.txt)" -eq 1 ] || ok=0
+  fi
+  if [ $ok -eq 1 ]; then
+    passed=$((passed + 1))
+  else
+    failures=$((failures + 1))
+    echo "FAIL: $what: exit $rc (expected $expected); stderr: $(head -c 300 stderr.txt)"
+  fi
+}
+
+base=(--size 640x480 --volume 5 --seed 1 --frames 3)
+run 2 "missing raster file"   "${base[@]}" --raster nothere.pgm --field out.raw
+run 2 "empty file"            "${base[@]}" --raster empty.pgm --field out.raw
+run 2 "not P5"                "${base[@]}" --raster ascii.pgm --field out.raw
+run 2 "malformed header"      "${base[@]}" --raster header.pgm --field out.raw
+run 2 "truncated pixels"      "${base[@]}" --raster short.pgm --field out.raw
+run 2 "maxval 65535"          "${base[@]}" --raster maxval.pgm --field out.raw
+run 2 "wider than the field"  "${base[@]}" --raster wide.pgm --field out.raw
+run 2 "taller than the field" "${base[@]}" --raster tall.pgm --field out.raw
+run 2 "width not a multiple of 4" "${base[@]}" --raster notfour.pgm --field out.raw
+run 2 "unknown size"          --size 1024x768 --volume 5 --seed 1 --frames 3 --raster good.pgm --field out.raw
+run 2 "volume not a number"   --size 640x480 --volume five --seed 1 --frames 3 --raster good.pgm --field out.raw
+run 2 "volume beyond 32 bits" --size 640x480 --volume 4294967296 --seed 1 --frames 3 --raster good.pgm --field out.raw
+run 2 "negative seed"         --size 640x480 --volume 5 --seed -1 --frames 3 --raster good.pgm --field out.raw
+run 2 "negative frames"       --size 640x480 --volume 5 --seed 1 --frames -3 --raster good.pgm --field out.raw
+run 2 "trailing junk"         --size 640x480 --volume 5 --seed 1 --frames 3x --raster good.pgm --field out.raw
+run 2 "bad colour"            "${base[@]}" --raster good.pgm --field out.raw --color 255,0
+run 2 "colour out of range"   "${base[@]}" --raster good.pgm --field out.raw --color 255,0,256
+run 2 "bad brightness"        "${base[@]}" --raster good.pgm --field out.raw --brightness 1.5
+run 2 "missing option value"  "${base[@]}" --raster good.pgm --field
+run 2 "missing option"        --size 640x480 --volume 5 --frames 3 --raster good.pgm --field out.raw
+run 2 "unknown option"        "${base[@]}" --raster good.pgm --field out.raw --speed 3
+run 0 "help"                  --help
+grep -q -- '--brightness' stdout.txt || { failures=$((failures + 1)); echo "FAIL: help does not explain --brightness"; }
+
+run 0 "good run"              "${base[@]}" --raster good.pgm --field out.raw
+[ "$(stat -c %s out.raw 2>/dev/null)" = 307200 ] || { failures=$((failures + 1)); echo "FAIL: field file is not 640 x 480 bytes"; }
+run 0 "comment in header, 32-bit extremes" --size 800x600 --volume 4294967295 --seed 4294967295 \
+  --frames 2 --raster commented.pgm --field out.raw --brightness -2147483648
+[ "$(stat -c %s out.raw 2>/dev/null)" = 480000 ] || { failures=$((failures + 1)); echo "FAIL: field file is not 800 x 600 bytes"; }
+
+echo "vapryx-sim: $passed passed, $failures failed"
+[ "$failures" -eq 0 ]
