@@ -1,0 +1,88 @@
+// The text rendered with GDI and turned into outline nodes (Windows build, under Wine).
+#include "text/outline_win32.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "text/outline.h"
+
+namespace {
+
+struct Extracted {
+  std::vector<uint8_t> field;
+  TextOutline outline{};
+  int32_t width, height;
+
+  Extracted(int32_t w, int32_t h, const char* text, const char* font)
+      : field(static_cast<size_t>(w) * h), width(w), height(h) {
+    HDC screen = GetDC(nullptr);
+    ExtractTextOutline(screen, w, h, text, font, field.data(), &outline);
+    ReleaseDC(nullptr, screen);
+  }
+  ~Extracted() {
+    std::free(outline.nodes);
+    std::free(outline.nodeList);
+  }
+  int32_t MinX() const {
+    int32_t m = width;
+    for (int32_t i = 0; i < outline.nodeCount; ++i) m = std::min(m, outline.nodeList[i]->x);
+    return m;
+  }
+  int32_t MaxX() const {
+    int32_t m = -1;
+    for (int32_t i = 0; i < outline.nodeCount; ++i) m = std::max(m, outline.nodeList[i]->x);
+    return m;
+  }
+};
+
+DWORD GdiObjects() { return GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS); }
+
+}  // namespace
+
+TEST(ExtractTextOutline, DefaultTextLiesInTheBand) {
+  for (auto [w, h, first, last] :
+       {std::tuple{800, 600, 176, 423}, std::tuple{640, 480, 141, 338}}) {
+    Extracted e(w, h, "name", "Arial Black");
+    ASSERT_GT(e.outline.nodeCount, 100) << w;
+    for (int32_t i = 0; i < e.outline.nodeCount; ++i) {
+      const OutlineNode* n = e.outline.nodeList[i];
+      ASSERT_GE(n->y, first) << w;
+      ASSERT_LE(n->y, last) << w;
+      ASSERT_GE(n->x, 0);
+      ASSERT_LT(n->x, w);
+      ASSERT_EQ(n->pixel, e.field.data() + n->y * w + n->x);
+    }
+    // Centred: about as much room left of the text as right of it.
+    EXPECT_LE(std::abs((e.MinX() - 0) - (w - 1 - e.MaxX())), 12) << w;
+  }
+}
+
+TEST(ExtractTextOutline, BlanksGiveNoNodesAndAnUnknownFaceStillRenders) {
+  Extracted blanks(800, 600, "      ", "Arial Black");
+  EXPECT_EQ(blanks.outline.nodeCount, 0);
+  Extracted empty(800, 600, "", "Arial Black");
+  EXPECT_EQ(empty.outline.nodeCount, 0);
+  Extracted unknown(800, 600, "name", "No Such Face At All");
+  EXPECT_GT(unknown.outline.nodeCount, 100);
+}
+
+TEST(ExtractTextOutline, LongTextIsSqueezedToTheFieldWidth) {
+  const std::string text(99, 'W');
+  Extracted e(640, 480, text.c_str(), "Arial Black");
+  ASSERT_GT(e.outline.nodeCount, 0);
+  // The 50-pixel margins shrink with the text; the glyphs' own side bearings remain.
+  EXPECT_LE(e.MinX(), 20);
+  EXPECT_GE(e.MaxX(), 619);
+}
+
+TEST(ExtractTextOutline, LeavesNoGdiObjectBehind) {
+  { Extracted warmUp(640, 480, "name", "Arial Black"); }
+  const DWORD before = GdiObjects();
+  // Wine does not count GDI objects (it answers 0); Windows does.
+  if (before == 0) GTEST_SKIP() << "this system does not count GDI objects";
+  for (int i = 0; i < 5; ++i) Extracted e(640, 480, "name", "Arial Black");
+  EXPECT_EQ(GdiObjects(), before);
+}
