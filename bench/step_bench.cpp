@@ -24,27 +24,16 @@ namespace {
 // A prepared engine with an outline: a closed ring of nodes around the middle band,
 // about as many as a short text gives.
 struct BenchEngine {
-  std::vector<uint8_t> block;
-  std::vector<int32_t> flowProfile = std::vector<int32_t>(kTableRows);
-  std::vector<uint8_t> decayTable = std::vector<uint8_t>(kDecayTableBytes);
-  std::unique_ptr<RemapPlan> plan = std::make_unique<RemapPlan>();
-  RandomGenerator random{};
+  std::unique_ptr<TestEngine> owned;
   std::vector<OutlineNode> nodes;
   std::vector<OutlineNode*> nodeList;
-  SmokeEngine engine{};
+  SmokeEngine& engine;
 
-  BenchEngine(int32_t width, int32_t height) {
-    block.assign(FrameBufferBlockSize(width, height), 0);
-    BindFrameBuffers(&engine, block.data(), width, height);
-    engine.flowProfile = flowProfile.data();
-    engine.decayTable = decayTable.data();
-    engine.remapPlan = plan.get();
-    engine.random = &random;
-    SeedRandom(&random, 1);
-    if (!PrepareSmokeMotion(&engine) || !PrepareSmokeDecay(&engine, 5)) std::abort();
-
+  BenchEngine(int32_t width, int32_t height)
+      : owned(MakeTestEngine(width, height, 5, 1)), engine(owned->engine) {
     const int32_t top = height * 7 / 16, bottom = height * 9 / 16, left = width / 8,
                   right = width * 7 / 8;
+    nodes.reserve(4 * static_cast<size_t>(width));
     for (int32_t x = left; x < right; ++x) AddNode(x, top), AddNode(x, bottom);
     for (int32_t y = top + 1; y < bottom; ++y) AddNode(left, y), AddNode(right, y);
     for (OutlineNode& a : nodes) {
@@ -62,10 +51,7 @@ struct BenchEngine {
 
   void AddNode(int32_t x, int32_t y) {
     OutlineNode n{};
-    n.x = x;
-    n.y = y;
-    n.pixel = engine.smokeField + y * engine.width + x;
-    nodes.reserve(4 * static_cast<size_t>(engine.width));
+    InitOutlineNode(&n, x, y, engine.smokeField, engine.width);
     nodes.push_back(n);
   }
 };
