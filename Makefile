@@ -4,9 +4,9 @@ SHELL := /bin/bash
 .ONESHELL:
 .SHELLFLAGS := -euo pipefail -c
 
-.PHONY: test test-native test-sanitize test-windows bench run clean
+.PHONY: test test-native test-sanitize test-windows test-e2e bench run clean
 
-test: test-native test-sanitize test-windows
+test: test-native test-sanitize test-windows test-e2e
 	@echo "make test: all builds passed"
 
 test-native:
@@ -27,15 +27,24 @@ test-windows:
 	cmake --build --preset windows
 	tools/wine-ctest.sh build/windows
 
+# The real vapryx.scr under Wine on Xvfb displays (after test-windows built it).
+test-e2e: test-windows
+	tools/install-deps.sh windows gui
+	tests/e2e/run.sh build/windows
+
 bench:
 	tools/install-deps.sh native
 	cmake --preset native
 	cmake --build --preset native --target vapryx_bench
 	build/native/vapryx_bench
 
+# The saver full screen: on your display when DISPLAY is set, else on a private Xvfb with a
+# screenshot after about five seconds.
 run:
-	@echo "make run: the saver itself (vapryx.scr) is not built yet; only the engine and its tests exist." >&2
-	exit 1
+	tools/install-deps.sh native windows gui
+	cmake --preset windows
+	cmake --build --preset windows --target vapryx_saver
+	tools/run-saver.sh build/windows
 
 clean:
 	rm -rf build

@@ -1,0 +1,128 @@
+// winmain_win32.cpp: start-up, the drawing modes' preparation, the message loop, and the
+// display-mode change and restore.
+#include <windows.h>
+
+#include <cstring>
+#include <ctime>
+
+#include "host/saver_win32.h"
+#include "present/frame_win32.h"
+#include "settings/registry_win32.h"
+#include "smoke/decay.h"
+
+SaverState Saver;
+
+namespace {
+
+// The engine's static tables: rows for the tallest field.
+int32_t FlowProfile[kTableRows];
+uint8_t DecayTable[kDecayTableBytes];
+RemapPlan Plan;
+
+constexpr char kDisplayError[] = "Unable to set the display settings you choose";
+constexpr char kMemoryError[] = "Not enough memory to run the program";
+constexpr DWORD kModeFields = DM_PELSWIDTH | DM_PELSHEIGHT | DM_BITSPERPEL;  // 0x1C0000
+
+// The first mode of exactly width x height at 24 bits or more, set as a temporary change.
+// A refused change is final: later modes are not tried.
+bool ChangeDisplayMode(int32_t width, int32_t height) {
+  DEVMODEA mode;
+  std::memset(&mode, 0, sizeof mode);
+  mode.dmSize = sizeof mode;
+  for (DWORD i = 0; EnumDisplaySettingsA(nullptr, i, &mode); ++i) {
+    if (static_cast<int32_t>(mode.dmPelsWidth) != width ||
+        static_cast<int32_t>(mode.dmPelsHeight) != height || mode.dmBitsPerPel < 24) {
+      continue;
+    }
+    mode.dmFields = kModeFields;
+    return ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL;
+  }
+  return false;
+}
+
+// The preparation of a normal run, in its fixed order; the frame timer starts last.
+void PrepareFrames() {
+  SeedRandom(&Saver.random, static_cast<uint32_t>(std::time(nullptr)));
+  HDC dc = GetDC(Saver.window);
+  SmokeEngine& engine = Saver.engine;
+  Saver.fieldBitmap = CreateCompatibleBitmap(dc, engine.width, engine.height);
+  ClearSmokeField(&engine);
+  ExtractTextOutline(dc, engine.width, engine.height, Saver.settings.text, Saver.settings.font,
+                     engine.smokeField, &Saver.outline);
+  engine.nodeList = Saver.outline.nodeList;
+  engine.nodeCount = Saver.outline.nodeCount;
+  const int motion = PrepareSmokeMotion(&engine);
+  if (Saver.mode == Preview) BuildPreviewSampling(dc);
+  const int decay = motion && PrepareSmokeDecay(&engine, Saver.settings.volume);
+  ReleaseDC(Saver.window, dc);
+  if (decay) SetTimer(Saver.window, kFrameTimer, 33, nullptr);
+}
+
+int RunDrawingMode(HINSTANCE instance, int showCommand) {
+  Saver.blackBrush = CreateSolidBrush(0);
+  const SettingsReader reader = RegistrySettingsReader();
+  LoadSaverSettings(&reader, &Saver.settings);
+  int32_t width = Saver.settings.fieldWidth, height = Saver.settings.fieldHeight;
+  int32_t fieldWidth = width, fieldHeight = height;
+  if (Saver.mode == Preview) {
+    RECT client = {0, 0, 0, 0};
+    GetClientRect(ParentWindow(), &client);
+    Saver.previewWidth = width = client.right - client.left;
+    Saver.previewHeight = height = client.bottom - client.top;
+    fieldWidth = 640, fieldHeight = 480;
+  }
+
+  bool failed = false, modeChanged = false;
+  if (Saver.mode == Fullscreen) {
+    ShowCursor(FALSE);
+    modeChanged = ChangeDisplayMode(fieldWidth, fieldHeight);
+    if (!modeChanged) std::strcpy(Saver.errorText, kDisplayError), failed = true;
+  }
+  void* block = GlobalAlloc(GPTR, FrameBufferBlockSize(fieldWidth, fieldHeight));
+  if (block == nullptr || !BindFrameBuffers(&Saver.engine, block, fieldWidth, fieldHeight)) {
+    std::strcpy(Saver.errorText, kMemoryError), failed = true;
+  }
+  Saver.engine.flowProfile = FlowProfile;
+  Saver.engine.decayTable = DecayTable;
+  Saver.engine.remapPlan = &Plan;
+  Saver.engine.random = &Saver.random;
+  if (failed) width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+
+  RegisterSaverClass(instance);
+  if (!CreateSaverWindow(instance, showCommand, width, height)) {
+    if (modeChanged) ChangeDisplaySettingsA(nullptr, 0);  // do not leave the display switched
+    return 0;
+  }
+
+  if (failed) {
+    Saver.errorTextWindow = CreateWindowExA(0, "Static", Saver.errorText, WS_CHILD | WS_VISIBLE, 10,
+                                            10, 400, 50, Saver.window, nullptr, instance, nullptr);
+    SetTimer(Saver.window, kErrorTextTimer, 5000, nullptr);
+  } else {
+    PrepareFrames();
+  }
+
+  MSG message;
+  std::memset(&message, 0, sizeof message);
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  ChangeDisplaySettingsA(nullptr, 0);
+  return static_cast<int>(message.wParam);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
+  // One instance at a time across all modes; the mutex is held until the process ends.
+  CreateMutexA(nullptr, TRUE, "SS_VAPRYX");
+  if (GetLastError() == ERROR_ALREADY_EXISTS) return 0;
+
+  Saver.instance = instance;
+  const RunChoice choice = ChooseRunMode(commandLine);
+  Saver.mode = choice.mode;
+  Saver.parentHandle = choice.parentHandle;
+  if (Saver.mode == Configure) return 0;  // the settings dialog is not built yet
+  return RunDrawingMode(instance, showCommand);
+}

@@ -1,0 +1,52 @@
+// frame_win32.cpp: the frame blit and the preview gather.
+#include "present/frame_win32.h"
+
+#include "host/saver_win32.h"
+#include "present/palette.h"
+#include "present/preview.h"
+
+namespace {
+
+// Palette, pixels into `bitmap` through FieldBitmapInfo, and the blit to the window.
+void Present(HBITMAP bitmap, int32_t width, int32_t height, const void* pixels) {
+  HDC window = GetDC(Saver.window);
+  HDC memory = CreateCompatibleDC(window);
+  HGDIOBJ previous = SelectObject(memory, bitmap);
+  uint8_t* info = Saver.engine.fieldBitmapInfo;
+  BuildFieldPalette(info, width, -height, 8, Saver.settings.color, Saver.settings.brightness);
+  SetDIBits(window, bitmap, 0, height, pixels, reinterpret_cast<const BITMAPINFO*>(info),
+            DIB_RGB_COLORS);
+  BitBlt(window, 0, 0, width, height, memory, 0, 0, SRCCOPY);
+  SelectObject(memory, previous);
+  DeleteDC(memory);
+  ReleaseDC(Saver.window, window);
+}
+
+}  // namespace
+
+void BuildPreviewSampling(HDC deviceContext) {
+  const int32_t pw = Saver.previewWidth, ph = Saver.previewHeight;
+  const SIZE_T samples = static_cast<SIZE_T>(pw) * ph;
+  Saver.previewSampleTable =
+      static_cast<uint32_t*>(GlobalAlloc(GPTR, samples ? samples * sizeof(uint32_t) : 1));
+  Saver.previewBitmap = CreateCompatibleBitmap(deviceContext, pw, ph);
+  Saver.previewPixels =
+      static_cast<uint8_t*>(GlobalAlloc(GPTR, static_cast<SIZE_T>(PreviewStride(pw)) * ph + 1));
+  if (Saver.previewSampleTable == nullptr || Saver.previewPixels == nullptr) return;
+  FillPreviewSampleTable(Saver.previewSampleTable, pw, ph, Saver.engine.width, Saver.engine.height);
+}
+
+void DrawFrame() {
+  Present(Saver.fieldBitmap, Saver.engine.width, Saver.engine.height, Saver.engine.smokeField);
+  StepSmokeField(&Saver.engine);
+}
+
+void DrawPreviewFrame() {
+  // Without its buffers the preview stays undrawn; the smoke still moves on.
+  if (Saver.previewSampleTable != nullptr && Saver.previewPixels != nullptr) {
+    GatherPreview(Saver.previewPixels, Saver.previewSampleTable, Saver.previewWidth,
+                  Saver.previewHeight, Saver.engine.smokeField);
+    Present(Saver.previewBitmap, Saver.previewWidth, Saver.previewHeight, Saver.previewPixels);
+  }
+  StepSmokeField(&Saver.engine);
+}

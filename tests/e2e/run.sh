@@ -1,0 +1,181 @@
+#!/usr/bin/env bash
+# End-to-end tests of vapryx.scr under Wine on an Xvfb display: full screen in a Wine virtual
+# desktop (so display modes really change), the error text on a plain display, input,
+# single instance, preview and bad settings. Waits for conditions with bounded timeouts;
+# every process it starts is ended by its id on the way out.
+# Usage: tests/e2e/run.sh BUILD-DIR
+set -u
+top=$(cd "$(dirname "$0")/../.." && pwd)
+build=$(cd "$1" && pwd)
+export WINE_ROOT=$build/wine-e2e
+source "$top/tools/wine-env.sh"
+source "$top/tools/wine-display.sh"
+saver=$build/vapryx.scr
+probe=$build/vapryx_probe.exe
+work=$build/e2e
+rm -rf "$work" && mkdir -p "$work"
+
+key='HKCU\Control Panel\Screen Saver.Vapryx'
+passed=0 failed=0 saver_pid=
+
+cleanup() {
+  [ -n "$saver_pid" ] && kill "$saver_pid" 2>/dev/null
+  saver_pid=
+  stop_wine_display
+}
+trap cleanup EXIT
+
+check() {  # description condition-result
+  if [ "$2" -eq 0 ]; then passed=$((passed + 1)); echo "  ok   $1"; else failed=$((failed + 1)); echo "  FAIL $1"; fi
+}
+
+start_display() {  # WxH desktop|plain
+  cleanup
+  start_wine_display "$1" "$2" "$work"
+  wine "$probe" mode < /dev/null > /dev/null 2>&1  # the desktop is up before the tests start
+}
+
+settings_reset() { wine reg delete "$key" /f > /dev/null 2>&1; return 0; }
+setting() { wine reg add "$key" /v "$1" /t "$2" /d "$3" /f > /dev/null 2>&1; }
+
+start_saver() {  # args...
+  wine "$saver" "$@" < /dev/null > /dev/null 2>&1 &
+  saver_pid=$!
+  wine "$probe" wait-window 30000 < /dev/null > /dev/null 2>&1
+}
+
+# Waits up to $1 seconds for the saver to end; sets exit_code to its exit code, or
+# "running". (Not in a subshell: only this shell can collect its child's exit code.)
+saver_exit() {
+  exit_code=running
+  for _ in $(seq $(($1 * 10))); do
+    if ! kill -0 "$saver_pid" 2>/dev/null; then
+      wait "$saver_pid"
+      exit_code=$?
+      saver_pid=
+      return
+    fi
+    sleep 0.1
+  done
+}
+
+still_running() {  # seconds: nothing should end it in that time
+  sleep "$1"
+  kill -0 "$saver_pid" 2>/dev/null
+}
+
+mode() { wine "$probe" mode < /dev/null 2>/dev/null | tr -d '\r'; }
+
+# Presses a key until the saver ends (a key sent before its window is mapped is lost), for
+# up to 15 seconds; sets exit_code.
+end_with_key() {
+  for _ in $(seq 15); do
+    xdotool key space
+    saver_exit 1
+    [ "$exit_code" != running ] && break
+  done
+}
+
+# Grabs the top-left WxH of the screen and prints "smoke-pixels mean-r mean-g mean-b max|g-b|".
+picture() {  # WxH
+  import -window root -crop "$1+0+0" +repage "$work/shot.png" 2>/dev/null
+  convert-im6.q16 "$work/shot.png" -format \
+    "%[fx:mean>0.01?1:0] %[fx:mean.r] %[fx:mean.g] %[fx:mean.b]" info: 2>/dev/null
+  printf ' '
+  convert-im6.q16 "$work/shot.png" -fx 'abs(g-b)' -format '%[fx:maxima]' info: 2>/dev/null
+}
+
+# Waits up to 20 seconds for smoke in the picture; prints the last measurement.
+wait_for_smoke() {  # WxH
+  local p
+  for _ in $(seq 40); do
+    p=$(picture "$1")
+    [ "${p%% *}" = 1 ] && break
+    sleep 0.5
+  done
+  echo "$p"
+}
+
+echo "== full screen in a 1024 x 768 virtual desktop"
+start_display 1024x768 desktop
+settings_reset
+start_saver /s
+check "the display becomes 640 x 480" "$([ "$(mode)" = 640x480 ]; echo $?)"
+p=$(wait_for_smoke 640x480)
+check "smoke appears, grey for the default colour ($p)" \
+  "$(awk -v p="$p" 'BEGIN { split(p, a, " "); exit !(a[1] == 1 && a[5] == 0 && a[2] == a[3]) }'; echo $?)"
+end_with_key
+check "a key press ends it with exit code 0" "$([ "$exit_code" = 0 ]; echo $?)"
+check "the desktop is 1024 x 768 again" "$([ "$(mode)" = 1024x768 ]; echo $?)"
+
+setting Resolution REG_DWORD 1
+start_saver /s
+check "Resolution 1 gives 800 x 600" "$([ "$(mode)" = 800x600 ]; echo $?)"
+end_with_key
+check "... and a key ends it with 0" "$([ "$exit_code" = 0 ]; echo $?)"
+
+settings_reset
+setting Color REG_SZ "255 000 000"
+start_saver /s
+p=$(wait_for_smoke 640x480)
+check "Color 255 000 000 gives reddish smoke ($p)" \
+  "$(awk -v p="$p" 'BEGIN { split(p, a, " "); exit !(a[1] == 1 && a[2] > a[3] && a[2] > a[4] && a[5] == 0) }'; echo $?)"
+end_with_key
+check "... and a key ends it with 0" "$([ "$exit_code" = 0 ]; echo $?)"
+
+echo "== input"
+settings_reset
+start_saver /s
+# Wine sends one WM_MOUSEMOVE when the window appears: with ten more it has had eleven.
+wine "$probe" post-moves 10 < /dev/null > /dev/null 2>&1
+check "eleven mouse moves leave it running" "$(still_running 2; echo $?)"
+wine "$probe" post-click < /dev/null > /dev/null 2>&1
+check "a click without movement leaves it running" "$(still_running 2; echo $?)"
+wine "$probe" post-moves 1 < /dev/null > /dev/null 2>&1
+saver_exit 15
+check "the twelfth mouse move ends it with 0" "$([ "$exit_code" = 0 ]; echo $?)"
+
+echo "== single instance"
+start_saver /s
+for args in "/s" "/p 123" "/c"; do
+  timeout 20 wine "$saver" $args < /dev/null > /dev/null 2>&1
+  check "a second start ($args) exits with 0 at once" "$?"
+done
+check "the first one still runs" "$(kill -0 "$saver_pid" 2>/dev/null; echo $?)"
+end_with_key
+check "... until a key ends it with 0" "$([ "$exit_code" = 0 ]; echo $?)"
+
+echo "== preview"
+wine "$probe" preview "$(winepath -w "$saver" 2>/dev/null)" 20000 < /dev/null > "$work/preview.txt" 2>&1
+check "a child of 152 x 112 at (0, 0) that ends with 0 when its parent goes ($(tr -d '\r' < "$work/preview.txt" | paste -sd ';'))" \
+  "$(grep -q 'child at 0,0 size 152x112' "$work/preview.txt" && grep -q 'ended, exit code 0' "$work/preview.txt"; echo $?)"
+for args in "/p" "/p 0"; do
+  timeout 20 wine "$saver" $args < /dev/null > /dev/null 2>&1
+  check "'$args' exits with 0 at once" "$?"
+done
+
+echo "== bad settings"
+settings_reset
+setting Text REG_BINARY "$(printf '78%.0s' $(seq 100))"
+setting Font REG_SZ "$(printf 'F%.0s' $(seq 300))"
+setting Color REG_SZ abc
+setting Volume REG_SZ 7
+start_saver /s
+p=$(wait_for_smoke 640x480)
+check "runs on the fallbacks and draws ($p)" "$([ "${p%% *}" = 1 ]; echo $?)"
+end_with_key
+check "... and a key ends it with 0" "$([ "$exit_code" = 0 ]; echo $?)"
+
+echo "== error text on a plain 800 x 600 display"
+start_display 800x600 plain
+settings_reset
+start_saver /s
+text=$(wine "$probe" error-text 20000 < /dev/null 2>/dev/null | tr -d '\r')
+check "no 640 x 480 mode: \"$text\"" "$([ "$text" = "Unable to set the display settings you choose" ]; echo $?)"
+end_with_key
+check "a key ends it with 0" "$([ "$exit_code" = 0 ]; echo $?)"
+check "the display is still 800 x 600" "$([ "$(mode)" = 800x600 ]; echo $?)"
+
+cleanup
+echo "e2e: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,44 @@
+# Sourced by the scripts that run the saver on a private X server: Xvfb, then a Wine
+# session on it, with or without a 1024 x 768 Wine virtual desktop (in which display mode
+# changes really happen). Needs tools/wine-env.sh sourced first.
+
+wine_display_pid=
+
+# start_wine_display WxH desktop|plain WORKDIR: sets DISPLAY.
+start_wine_display() {
+  stop_wine_display
+  exec 3> "$3/display"
+  Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp -s 0 -noreset > "$3/xvfb.log" 2>&1 &
+  wine_display_pid=$!
+  exec 3>&-
+  for _ in $(seq 100); do [ -s "$3/display" ] && break; sleep 0.1; done
+  export DISPLAY=":$(head -n1 "$3/display")"
+  mkdir -p "$WINEPREFIX"
+  # Start the server with its output elsewhere, so no caller's pipe is held open by it.
+  wineserver -p < /dev/null > /dev/null 2>&1
+  [ -f "$WINEPREFIX/system.reg" ] || wineboot -i < /dev/null > /dev/null 2>&1
+  # Without a window manager, unmanaged windows avoid a 2-second stall on DestroyWindow.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f > /dev/null 2>&1
+  if [ "$2" = desktop ]; then
+    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f > /dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f > /dev/null 2>&1
+  else
+    wine reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f > /dev/null 2>&1
+  fi
+  # The server keeps the display and desktop it first saw: restart it on the new ones.
+  wineserver -k > /dev/null 2>&1
+  wineserver -w
+  wineserver -p < /dev/null > /dev/null 2>&1
+  # The pointer rests inside every saver window, so Wine's one WM_MOUSEMOVE at window
+  # creation always comes; nothing moves it afterwards.
+  xdotool mousemove 100 100
+}
+
+stop_wine_display() {
+  wineserver -k > /dev/null 2>&1
+  if [ -n "$wine_display_pid" ]; then
+    kill "$wine_display_pid" 2> /dev/null
+    wait "$wine_display_pid" 2> /dev/null
+  fi
+  wine_display_pid=
+}
