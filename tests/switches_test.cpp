@@ -1,4 +1,5 @@
 // Command-line switches and the run mode, as tables of command lines.
+#include "host/input.h"
 #include "host/switches.h"
 
 #include <gtest/gtest.h>
@@ -64,4 +65,11 @@ TEST(ChooseRunMode, PreviewThenFullScreenThenTheDialog) {
     EXPECT_EQ(choice.mode, c.mode) << c.line;
     EXPECT_EQ(choice.parentHandle, c.parent) << c.line;
   }
+}
+
+TEST(MouseRule, ElevenMovesAreAbsorbedAndTheTwelfthEndsTheRun) {
+  int32_t moves = 0;
+  for (int i = 1; i <= 11; ++i) EXPECT_EQ(CountMouseMove(&moves), 0) << "move " << i;
+  EXPECT_EQ(CountMouseMove(&moves), 1);
+  EXPECT_EQ(CountMouseMove(&moves), 1);  // never reset
 }
