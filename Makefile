@@ -22,7 +22,7 @@ test-sanitize:
 	ctest --preset sanitize
 
 test-windows:
-	tools/install-deps.sh native windows
+	tools/install-deps.sh native windows gui
 	cmake --preset windows
 	cmake --build --preset windows
 	tools/wine-ctest.sh build/windows

@@ -5,6 +5,8 @@
 #include "host/saver_win32.h"
 #include "present/frame_win32.h"
 
+SaverState Saver;
+
 namespace {
 constexpr char kClassName[] = "SS_VAPRYX";
 constexpr int kIconResource = 133;

@@ -10,8 +10,6 @@
 #include "settings/registry_win32.h"
 #include "smoke/decay.h"
 
-SaverState Saver;
-
 namespace {
 
 // The engine's static tables: rows for the tallest field.
@@ -120,6 +118,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
   if (GetLastError() == ERROR_ALREADY_EXISTS) return 0;
 
   Saver.instance = instance;
+  SeedRandom(&Saver.random, 1);  // as the runtime's generator starts; the error path never seeds it
   const RunChoice choice = ChooseRunMode(commandLine);
   Saver.mode = choice.mode;
   Saver.parentHandle = choice.parentHandle;

@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
-# Runs ctest on the Windows build. A wineserver started by a test would inherit ctest's
-# output pipe and keep it open, so ctest would never finish: start the server first, with
-# its output elsewhere, and stop it afterwards whatever happens.
+# Runs ctest on the Windows build, on a private Xvfb display (some tests make windows).
+# A wineserver started by a test would inherit ctest's output pipe and keep it open, so
+# ctest would never finish: the server is started first, with its output elsewhere, and
+# stopped afterwards whatever happens.
 set -euo pipefail
 build=$1; shift
-source "$(dirname "$0")/wine-env.sh"
-mkdir -p "$WINEPREFIX"
-trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
-wineserver -p </dev/null >/dev/null 2>&1
-[ -f "$WINEPREFIX/system.reg" ] || wineboot -i </dev/null >/dev/null 2>&1
-wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+top=$(cd "$(dirname "$0")/.." && pwd)
+source "$top/tools/wine-env.sh"
+source "$top/tools/wine-display.sh"
+trap stop_wine_display EXIT
+start_wine_display 800x600 plain "$WINE_ROOT"
 ctest --test-dir "$build" --output-on-failure "$@"

@@ -1,6 +1,6 @@
 # Sourced by the scripts that run the saver on a private X server: Xvfb, then a Wine
 # session on it, with or without a 1024 x 768 Wine virtual desktop (in which display mode
-# changes really happen). Needs tools/wine-env.sh sourced first.
+# changes really happen). Needs tools/wine-env.sh sourced first. Safe under `set -e`.
 
 wine_display_pid=
 
@@ -23,22 +23,25 @@ start_wine_display() {
     wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f > /dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f > /dev/null 2>&1
   else
-    wine reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f > /dev/null 2>&1
+    wine reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f > /dev/null 2>&1 || true
   fi
   # The server keeps the display and desktop it first saw: restart it on the new ones.
-  wineserver -k > /dev/null 2>&1
-  wineserver -w
+  wineserver -k > /dev/null 2>&1 || true
+  wineserver -w || true
   wineserver -p < /dev/null > /dev/null 2>&1
+  # Wine's own helper processes start with the first program: let them start here, with
+  # their output elsewhere, or they hold the pipes of whatever runs next.
+  wine cmd /c exit < /dev/null > /dev/null 2>&1 || true
   # The pointer rests inside every saver window, so Wine's one WM_MOUSEMOVE at window
   # creation always comes; nothing moves it afterwards.
   xdotool mousemove 100 100
 }
 
 stop_wine_display() {
-  wineserver -k > /dev/null 2>&1
+  wineserver -k > /dev/null 2>&1 || true
   if [ -n "$wine_display_pid" ]; then
-    kill "$wine_display_pid" 2> /dev/null
-    wait "$wine_display_pid" 2> /dev/null
+    kill "$wine_display_pid" 2> /dev/null || true
+    wait "$wine_display_pid" 2> /dev/null || true
   fi
   wine_display_pid=
 }

@@ -1,0 +1,90 @@
+// The preview drawn in this process: Wine shows nothing that another process draws into a
+// child of this one's window, so the end-to-end test cannot see the preview's pixels; here
+// the saver window, the sampling and the frame run in-process and the pixels are read back.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "host/saver_win32.h"
+#include "present/frame_win32.h"
+#include "smoke/decay.h"
+
+namespace {
+
+std::vector<uint8_t> ReadBack(HWND window, int width, int height) {
+  HDC dc = GetDC(window);
+  HDC memory = CreateCompatibleDC(dc);
+  HBITMAP bitmap = CreateCompatibleBitmap(dc, width, height);
+  HGDIOBJ previous = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, dc, 0, 0, SRCCOPY);
+  SelectObject(memory, previous);
+  BITMAPINFO info;
+  std::memset(&info, 0, sizeof info);
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 4);
+  GetDIBits(memory, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(window, dc);
+  return pixels;
+}
+
+}  // namespace
+
+TEST(PreviewFrame, SamplesTheFieldIntoTheChildWindow) {
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  HWND parent = CreateWindowA("STATIC", "parent", WS_POPUP | WS_VISIBLE, 0, 0, 152, 112, nullptr,
+                              nullptr, instance, nullptr);
+  ASSERT_NE(parent, nullptr);
+
+  auto block = std::make_unique<uint8_t[]>(FrameBufferBlockSize(640, 480));
+  auto plan = std::make_unique<RemapPlan>();
+  std::vector<int32_t> profile(kTableRows);
+  std::vector<uint8_t> decay(kDecayTableBytes);
+  Saver.mode = Preview;
+  Saver.parentHandle = static_cast<int32_t>(reinterpret_cast<intptr_t>(parent));
+  Saver.previewWidth = 152;
+  Saver.previewHeight = 112;
+  Saver.settings.color = 0x0000FF;  // red
+  Saver.settings.brightness = 5;
+  ASSERT_EQ(BindFrameBuffers(&Saver.engine, block.get(), 640, 480), 1);
+  Saver.engine.flowProfile = profile.data();
+  Saver.engine.decayTable = decay.data();
+  Saver.engine.remapPlan = plan.get();
+  Saver.engine.random = &Saver.random;
+  SeedRandom(&Saver.random, 1);
+  ASSERT_EQ(PrepareSmokeMotion(&Saver.engine), 1);
+  ASSERT_EQ(PrepareSmokeDecay(&Saver.engine, 5), 1);
+  // Left half of the field at 64 (dark red), right half at 192 (light red).
+  for (int32_t y = 0; y < 480; ++y) {
+    std::memset(Saver.engine.smokeField + y * 640, 64, 320);
+    std::memset(Saver.engine.smokeField + y * 640 + 320, 192, 320);
+  }
+
+  RegisterSaverClass(instance);
+  ASSERT_EQ(CreateSaverWindow(instance, SW_SHOW, 152, 112), 1);
+  HDC dc = GetDC(Saver.window);
+  BuildPreviewSampling(dc);
+  ReleaseDC(Saver.window, dc);
+  DrawPreviewFrame();
+
+  // Column k shows field column 4k: columns 0..79 are dark red, 80..151 light red.
+  const std::vector<uint8_t> pixels = ReadBack(Saver.window, 152, 112);
+  auto at = [&](int x, int y) { return pixels.data() + (y * 152 + x) * 4; };  // blue, green, red
+  for (int y : {0, 50, 111}) {
+    EXPECT_EQ(at(0, y)[2], 128) << y;
+    EXPECT_EQ(at(0, y)[1], 0) << y;
+    EXPECT_EQ(at(79, y)[2], 128) << y;
+    EXPECT_EQ(at(80, y)[2], 255) << y;
+    EXPECT_EQ(at(151, y)[1], 129) << y;
+    EXPECT_EQ(at(151, y)[0], 129) << y;
+  }
+  DestroyWindow(parent);
+}
