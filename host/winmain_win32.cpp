@@ -7,6 +7,7 @@
 
 #include "host/saver_win32.h"
 #include "present/frame_win32.h"
+#include "settings/dialog_win32.h"
 #include "settings/registry_win32.h"
 #include "smoke/decay.h"
 
@@ -122,6 +123,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
   const RunChoice choice = ChooseRunMode(commandLine);
   Saver.mode = choice.mode;
   Saver.parentHandle = choice.parentHandle;
-  if (Saver.mode == Configure) return 0;  // the settings dialog is not built yet
+  if (Saver.mode == Configure) {
+    RunSettingsDialog(instance, ParentWindow());
+    return 0;  // whatever the dialog returned
+  }
   return RunDrawingMode(instance, showCommand);
 }

@@ -7,7 +7,16 @@
 //   probe post-moves N              posts N WM_MOUSEMOVE to the saver window
 //   probe post-click                posts a left click without movement
 //   probe preview SAVER MS          the preview check, see RunPreview
+//   probe dialog MS                 waits for the settings dialog and prints what it shows
+//   probe dialog-do ACTION...       works the dialog: text=S (typed), font=PREFIX, bar=ID:POS,
+//                                   press=ID, close
+//   probe chooser R G B | cancel    in the open colour chooser, picks R, G, B and presses OK,
+//                                   or presses Cancel
+//   probe reg                       the stored settings: name, type, length, bytes in hex
+//   probe window MS                 makes a window, prints its handle, lives for MS
 #include <windows.h>
+// after windows.h
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -54,6 +63,148 @@ int SmokePixels(HWND window, int width, int height) {
     if (!black && !white) ++count;
   }
   return count;
+}
+
+HWND WaitForDialog(const char* title, DWORD milliseconds) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    HWND w = FindWindowA("#32770", title);
+    if (w != nullptr && IsWindowVisible(w)) return w;
+    if (GetTickCount() - start > milliseconds) return nullptr;
+    Sleep(50);
+  }
+}
+
+std::string TextOf(HWND w) {
+  char buffer[512] = "";
+  SendMessageA(w, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
+  return buffer;
+}
+
+BOOL CALLBACK PrintControl(HWND control, LPARAM) {
+  char cls[64] = "";
+  GetClassNameA(control, cls, sizeof cls);
+  std::printf("control %s %d \"%s\"\n", cls,
+              static_cast<int>(static_cast<short>(GetDlgCtrlID(control))), TextOf(control).c_str());
+  return TRUE;
+}
+
+int ShowDialog(DWORD milliseconds) {
+  HWND d = WaitForDialog("Vapryx Settings", milliseconds);
+  if (d == nullptr) return 1;
+  std::printf("title %s\n", TextOf(d).c_str());
+  std::printf("owner %ld\n", static_cast<long>(reinterpret_cast<intptr_t>(GetWindow(d, GW_OWNER))));
+  EnumChildWindows(d, PrintControl, 0);
+  std::printf("text %s\n", TextOf(GetDlgItem(d, 1000)).c_str());
+  HWND fonts = GetDlgItem(d, 1007);
+  const int count = static_cast<int>(SendMessageA(fonts, CB_GETCOUNT, 0, 0));
+  std::printf("font-enabled %d\nfont-count %d\n", IsWindowEnabled(fonts) ? 1 : 0, count);
+  for (int i = 0; i < count; ++i) {
+    // Wide messages: the ANSI ones do not cross into another process intact under Wine.
+    wchar_t wide[256] = L"";
+    SendMessageW(fonts, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(wide));
+    char name[512] = "";
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, name, sizeof name, nullptr, nullptr);
+    std::printf("font %s\n", name);
+  }
+  const int selected = static_cast<int>(SendMessageA(fonts, CB_GETCURSEL, 0, 0));
+  std::printf("font-selection %d %s\n", selected, selected >= 0 ? TextOf(fonts).c_str() : "");
+  std::printf("resolution %d\nbrightness %d\nvolume %d\n",
+              static_cast<int>(SendDlgItemMessageA(d, 1003, TBM_GETPOS, 0, 0)),
+              static_cast<int>(SendDlgItemMessageA(d, 1005, TBM_GETPOS, 0, 0)),
+              static_cast<int>(SendDlgItemMessageA(d, 1014, TBM_GETPOS, 0, 0)));
+  RECT swatch;
+  GetWindowRect(GetDlgItem(d, 1006), &swatch);
+  std::printf("swatch-centre %ld %ld\n", (swatch.left + swatch.right) / 2,
+              (swatch.top + swatch.bottom) / 2);
+  return 0;
+}
+
+int WorkDialog(int argc, char** argv) {
+  HWND d = WaitForDialog("Vapryx Settings", 20000);
+  if (d == nullptr) return 1;
+  for (int i = 2; i < argc; ++i) {
+    const std::string action = argv[i];
+    const std::string value = action.substr(action.find('=') + 1);
+    if (action.rfind("text=", 0) == 0) {
+      HWND edit = GetDlgItem(d, 1000);
+      SendMessageA(edit, EM_SETSEL, 0, -1);
+      SendMessageA(edit, WM_CHAR, VK_BACK, 0);
+      for (char c : value) SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 0);
+    } else if (action.rfind("font=", 0) == 0) {
+      HWND fonts = GetDlgItem(d, 1007);
+      wchar_t wide[256] = L"";
+      MultiByteToWideChar(CP_ACP, 0, value.c_str(), -1, wide, 256);
+      const LRESULT i = SendMessageW(fonts, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                     reinterpret_cast<LPARAM>(wide));
+      SendMessageA(fonts, CB_SETCURSEL, i, 0);
+    } else if (action.rfind("bar=", 0) == 0) {
+      const int id = std::atoi(value.c_str());
+      const int position = std::atoi(value.substr(value.find(':') + 1).c_str());
+      SendDlgItemMessageA(d, id, TBM_SETPOS, TRUE, position);
+    } else if (action.rfind("press=", 0) == 0) {
+      PostMessageA(GetDlgItem(d, std::atoi(value.c_str())), BM_CLICK, 0, 0);
+    } else if (action == "close") {
+      PostMessageA(d, WM_SYSCOMMAND, SC_CLOSE, 0);
+    } else if (action == "escape") {
+      PostMessageA(GetDlgItem(d, 1000), WM_KEYDOWN, VK_ESCAPE, 0);
+    } else {
+      return 2;
+    }
+  }
+  return 0;
+}
+
+// The system colour chooser, full open: its red, green and blue boxes, then OK.
+int PickColor(int argc, char** argv) {
+  HWND chooser = nullptr;
+  const DWORD start = GetTickCount();
+  while (chooser == nullptr && GetTickCount() - start < 20000) {
+    HWND w = nullptr;
+    while ((w = FindWindowExA(nullptr, w, "#32770", nullptr)) != nullptr) {
+      if (IsWindowVisible(w) && GetDlgItem(w, 706) != nullptr) chooser = w;
+    }
+    if (chooser == nullptr) Sleep(50);
+  }
+  if (chooser == nullptr) return 1;
+  int button = IDCANCEL;
+  if (argc < 3 || std::string(argv[2]) != "cancel") {
+    if (argc < 5) return 2;
+    for (int i = 0; i < 3; ++i) SetDlgItemTextA(chooser, 706 + i, argv[2 + i]);
+    button = IDOK;
+  }
+  PostMessageA(GetDlgItem(chooser, button), BM_CLICK, 0, 0);
+  // Done when the chooser has gone and the dialog has repainted.
+  const DWORD closing = GetTickCount();
+  while (IsWindow(chooser) && GetTickCount() - closing < 10000) Sleep(50);
+  Sleep(300);
+  return IsWindow(chooser) ? 1 : 0;
+}
+
+int DumpSettings() {
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Screen Saver.Vapryx", 0, KEY_READ, &key) !=
+      ERROR_SUCCESS) {
+    std::printf("no key\n");
+    return 0;
+  }
+  for (const char* name : {"Text", "Font", "Resolution", "Color", "Brightness", "Volume"}) {
+    unsigned char data[512];
+    DWORD type = 0, length = sizeof data;
+    if (RegQueryValueExA(key, name, nullptr, &type, data, &length) != ERROR_SUCCESS) {
+      std::printf("%s absent\n", name);
+      continue;
+    }
+    std::printf("%s %s %lu ", name,
+                type == REG_SZ      ? "REG_SZ"
+                : type == REG_DWORD ? "REG_DWORD"
+                                    : "other",
+                length);
+    for (DWORD i = 0; i < length; ++i) std::printf("%02x", data[i]);
+    std::printf("\n");
+  }
+  RegCloseKey(key);
+  return 0;
 }
 
 LRESULT CALLBACK ParentProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
@@ -166,6 +317,23 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (what == "preview" && argc > 2) return RunPreview(argv[2], ms);
+  if (what == "dialog") return ShowDialog(ms);
+  if (what == "chooser") return PickColor(argc, argv);
+  if (what == "reg") return DumpSettings();
+  if (what == "dialog-do") return WorkDialog(argc, argv);
+  if (what == "window") {
+    HWND w = CreateWindowA("STATIC", "owner", WS_POPUP | WS_VISIBLE, 600, 500, 50, 50, nullptr,
+                           nullptr, GetModuleHandleA(nullptr), nullptr);
+    std::printf("%ld\n", static_cast<long>(reinterpret_cast<intptr_t>(w)));
+    std::fflush(stdout);
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < ms) {  // lives, pumping its messages, for MS
+      MSG m;
+      while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
+      Sleep(20);
+    }
+    return 0;
+  }
   std::fprintf(
       stderr,
       "usage: probe mode|wait-window MS|error-text MS|post-moves N|post-click|preview SAVER MS\n");

@@ -166,6 +166,145 @@ check "runs on the fallbacks and draws ($p)" "$([ "${p%% *}" = 1 ]; echo $?)"
 end_with_key
 check "... and a key ends it with 0" "$([ "$exit_code" = 0 ]; echo $?)"
 
+echo "== settings dialog"
+# Starts vapryx.scr with the given switches and waits for its dialog; what the dialog shows
+# goes to $work/dialog.txt.
+start_dialog() {
+  wine "$saver" "$@" < /dev/null > /dev/null 2>&1 &
+  saver_pid=$!
+  wine "$probe" dialog 30000 < /dev/null 2> /dev/null | tr -d '\r' > "$work/dialog.txt"
+}
+shown() { sed -n "s/^$1 //p" "$work/dialog.txt"; }
+stored() { wine "$probe" reg < /dev/null 2> /dev/null | tr -d '\r' | sed -n "s/^$1 //p"; }
+dialog_do() { wine "$probe" dialog-do "$@" < /dev/null > /dev/null 2>&1; }
+# The colour on screen at the swatch's centre, as "R,G,B".
+swatch_colour() {
+  import -window root "$work/dialog.png" 2>/dev/null
+  convert-im6.q16 "$work/dialog.png" -format "%[fx:int(255*p{$(shown swatch-centre | tr ' ' ',')}.r)],%[fx:int(255*p{$(shown swatch-centre | tr ' ' ',')}.g)],%[fx:int(255*p{$(shown swatch-centre | tr ' ' ',')}.b)]" info: 2>/dev/null
+}
+# Hex of a string as the registry holds it: its characters, with or without a final zero.
+hex_of() { printf '%s' "$1" | od -An -tx1 | tr -d ' \n'; }
+is_string() {  # name text
+  local data
+  data=$(stored "$1")
+  case "$data" in
+    "REG_SZ ${#2} $(hex_of "$2")" | "REG_SZ $((${#2} + 1)) $(hex_of "$2")00") return 0 ;;
+  esac
+  echo "    $1 is stored as: $data" >&2
+  return 1
+}
+
+settings_reset
+start_dialog /c
+cat > "$work/controls.txt" <<'CONTROLS'
+control Button -1 "Text"
+control Static -1 "&Text"
+control Edit 1000 "name"
+control Static -1 "&Font"
+control ComboBox 1007 ""
+control Button -1 "&Resolution"
+control msctls_trackbar32 1003 ""
+control Static -1 "Low"
+control Static -1 "High"
+control Button -1 "Color"
+control Static 1006 ""
+control Button 1004 "Choose &Color..."
+control Button -1 "&Smoke Volume"
+control Static -1 "Low"
+control Static -1 "High"
+control msctls_trackbar32 1014 ""
+control Button -1 "&Brightness"
+control msctls_trackbar32 1005 ""
+control Static -1 "Dark"
+control Static -1 "Bright"
+control Button 1 "OK"
+control Button 2 "Cancel"
+CONTROLS
+check "the template: title and the 22 controls in order" \
+  "$([ "$(shown title)" = "Vapryx Settings" ] && grep '^control ' "$work/dialog.txt" | cmp -s - "$work/controls.txt"; echo $?)"
+check "defaults: name, Low, 5, 5, the font list enabled" \
+  "$([ "$(shown text)" = name ] && [ "$(shown resolution)" = 0 ] && [ "$(shown brightness)" = 5 ] && [ "$(shown volume)" = 5 ] && [ "$(shown font-enabled)" = 1 ]; echo $?)"
+shown font > "$work/fonts.txt"
+check "the font list: $(wc -l < "$work/fonts.txt") families, each once, sorted" \
+  "$([ -s "$work/fonts.txt" ] && LC_ALL=C sort -f -c -u "$work/fonts.txt" 2> /dev/null; echo $?)"
+if grep -qx 'Arial Black' "$work/fonts.txt"; then
+  check "Arial Black is selected" "$([ "$(shown font-selection)" != "-1 " ]; echo $?)"
+else
+  check "no Arial Black installed: no selection" "$([ "$(shown font-selection)" = "-1 " ]; echo $?)"
+fi
+check "a white swatch ($(swatch_colour))" "$([ "$(swatch_colour)" = 255,255,255 ]; echo $?)"
+dialog_do escape
+saver_exit 15
+check "Esc closes it with exit code 0 and stores nothing" "$([ "$exit_code" = 0 ] && [ "$(stored Text)" = "" ]; echo $?)"
+
+start_dialog /c
+dialog_do text=changed close
+saver_exit 15
+check "the close box stores nothing" "$([ "$exit_code" = 0 ] && [ "$(stored Text)" = "" ]; echo $?)"
+start_dialog /c
+dialog_do text=changed press=2
+saver_exit 15
+check "Cancel stores nothing" "$([ "$exit_code" = 0 ] && [ "$(stored Text)" = "" ]; echo $?)"
+
+second_font=$(sed -n 2p "$work/fonts.txt")
+start_dialog /c
+dialog_do text=abcdefghijklmnopq "font=$second_font" bar=1003:1 bar=1005:2 bar=1014:9 press=1004
+wine "$probe" chooser 10 200 30 < /dev/null > /dev/null 2>&1
+check "a colour from the chooser shows in the swatch ($(swatch_colour))" "$([ "$(swatch_colour)" = 10,200,30 ]; echo $?)"
+dialog_do press=1
+saver_exit 15
+check "OK ends with 0" "$([ "$exit_code" = 0 ]; echo $?)"
+check "OK stores typed text limited to 10 characters" "$(is_string Text abcdefghij; echo $?)"
+check "... the font, the colour as RRR GGG BBB" "$(is_string Font "$second_font" && is_string Color "010 200 030"; echo $?)"
+check "... and the three positions as 32-bit values" \
+  "$([ "$(stored Resolution)" = "REG_DWORD 4 01000000" ] && [ "$(stored Brightness)" = "REG_DWORD 4 02000000" ] && [ "$(stored Volume)" = "REG_DWORD 4 09000000" ]; echo $?)"
+
+start_dialog /c
+dialog_do press=1004
+wine "$probe" chooser cancel < /dev/null > /dev/null 2>&1
+check "cancelling the chooser keeps the swatch ($(swatch_colour))" "$([ "$(swatch_colour)" = 10,200,30 ]; echo $?)"
+dialog_do press=1004
+wine "$probe" chooser 200 0 0 < /dev/null > /dev/null 2>&1
+dialog_do press=2
+saver_exit 15
+check "Cancel after choosing a colour keeps the stored one" "$(is_string Color "010 200 030"; echo $?)"
+
+settings_reset
+setting Brightness REG_DWORD 0xFFFFFFFF
+setting Resolution REG_DWORD 7
+setting Text REG_SZ "fifteen chars!!"
+prefix=$(head -n1 "$work/fonts.txt" | cut -c1-4)
+setting Font REG_SZ "$prefix"
+first_match=$(grep -i "^$prefix" "$work/fonts.txt" | head -n1)
+start_dialog /c
+check "stored values: Brightness all ones shows 10, Resolution 7 shows 1, 15 characters whole" \
+  "$([ "$(shown brightness)" = 10 ] && [ "$(shown resolution)" = 1 ] && [ "$(shown text)" = "fifteen chars!!" ]; echo $?)"
+check "a font prefix \"$prefix\" selects the first match, $first_match" "$([ "$(shown font-selection | cut -d' ' -f2-)" = "$first_match" ]; echo $?)"
+dialog_do press=1
+saver_exit 15
+check "... and OK stores its full name and the values shown" \
+  "$(is_string Font "$first_match" && [ "$(stored Brightness)" = "REG_DWORD 4 0a000000" ]; echo $?)"
+
+echo "== dialog switches"
+wine "$probe" window 120000 < /dev/null > "$work/owner.txt" 2> /dev/null &
+owner_pid=$!
+for _ in $(seq 100); do [ -s "$work/owner.txt" ] && break; sleep 0.1; done
+owner=$(tr -d '\r\n' < "$work/owner.txt")
+for args in "" "/c" "/a" "/C:$owner" "-c $owner"; do
+  start_dialog $args
+  expected=0
+  [ -n "${args#/[ca]}" ] && expected=$owner
+  check "'$args' opens the dialog, owned by ${expected}" "$([ "$(shown title)" = "Vapryx Settings" ] && [ "$(shown owner)" = "$expected" ]; echo $?)"
+  if [ "$args" = /c ]; then
+    timeout 20 wine "$saver" /s < /dev/null > /dev/null 2>&1
+    check "the saver cannot start while the dialog is open" "$([ $? = 0 ] && ! wine "$probe" wait-window 1000 < /dev/null > /dev/null 2>&1; echo $?)"
+  fi
+  dialog_do press=2
+  saver_exit 15
+done
+kill "$owner_pid" 2> /dev/null
+wait "$owner_pid" 2> /dev/null
+
 echo "== error text on a plain 800 x 600 display"
 start_display 800x600 plain
 settings_reset
