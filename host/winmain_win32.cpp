@@ -21,6 +21,7 @@ RemapPlan Plan;
 constexpr char kDisplayError[] = "Unable to set the display settings you choose";
 constexpr char kMemoryError[] = "Not enough memory to run the program";
 constexpr DWORD kModeFields = DM_PELSWIDTH | DM_PELSHEIGHT | DM_BITSPERPEL;  // 0x1C0000
+static_assert(sizeof(DEVMODEA) == 156, "the display mode record the system expects");
 
 // The first mode of exactly width x height at 24 bits or more, set as a temporary change.
 // A refused change is final: later modes are not tried.

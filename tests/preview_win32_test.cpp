@@ -11,32 +11,7 @@
 #include "host/saver_win32.h"
 #include "present/frame_win32.h"
 #include "smoke/decay.h"
-
-namespace {
-
-std::vector<uint8_t> ReadBack(HWND window, int width, int height) {
-  HDC dc = GetDC(window);
-  HDC memory = CreateCompatibleDC(dc);
-  HBITMAP bitmap = CreateCompatibleBitmap(dc, width, height);
-  HGDIOBJ previous = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, dc, 0, 0, SRCCOPY);
-  SelectObject(memory, previous);
-  BITMAPINFO info;
-  std::memset(&info, 0, sizeof info);
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 4);
-  GetDIBits(memory, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(window, dc);
-  return pixels;
-}
-
-}  // namespace
+#include "tests/window_pixels_win32.h"
 
 TEST(PreviewFrame, SamplesTheFieldIntoTheChildWindow) {
   HINSTANCE instance = GetModuleHandleA(nullptr);
@@ -76,7 +51,7 @@ TEST(PreviewFrame, SamplesTheFieldIntoTheChildWindow) {
   DrawPreviewFrame();
 
   // Column k shows field column 4k: columns 0..79 are dark red, 80..151 light red.
-  const std::vector<uint8_t> pixels = ReadBack(Saver.window, 152, 112);
+  const std::vector<uint8_t> pixels = ReadWindowPixels(Saver.window, 152, 112);
   auto at = [&](int x, int y) { return pixels.data() + (y * 152 + x) * 4; };  // blue, green, red
   for (int y : {0, 50, 111}) {
     EXPECT_EQ(at(0, y)[2], 128) << y;

@@ -3,7 +3,8 @@
 //
 //   probe mode                      current display mode, "WxH"
 //   probe wait-window MS            waits for the saver's top-level window
-//   probe error-text MS             waits for it and prints its Static child's text
+//   probe error-text MS             waits for it and prints its Static child's text, then its
+//                                   position and size in the saver window
 //   probe post-moves N              posts N WM_MOUSEMOVE to the saver window
 //   probe post-click                posts a left click without movement
 //   probe preview SAVER MS          the preview check, see RunPreview
@@ -22,6 +23,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
+
+#include "tests/window_pixels_win32.h"
 
 namespace {
 
@@ -38,27 +42,10 @@ HWND WaitForSaver(DWORD milliseconds) {
 // Counts pixels of the window that are neither black nor white (smoke, not an empty or
 // unpainted window), read back through a memory bitmap.
 int SmokePixels(HWND window, int width, int height) {
-  HDC dc = GetDC(window);
-  HDC memory = CreateCompatibleDC(dc);
-  HBITMAP bitmap = CreateCompatibleBitmap(dc, width, height);
-  HGDIOBJ previous = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, dc, 0, 0, SRCCOPY);
-  BITMAPINFO info;
-  std::memset(&info, 0, sizeof info);
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  std::string pixels(static_cast<size_t>(width) * height * 4, '\0');
-  SelectObject(memory, previous);
-  GetDIBits(memory, bitmap, 0, height, &pixels[0], &info, DIB_RGB_COLORS);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(window, dc);
+  const std::vector<uint8_t> pixels = ReadWindowPixels(window, width, height);
   int count = 0;
   for (size_t i = 0; i < pixels.size(); i += 4) {
-    const unsigned char b = pixels[i], g = pixels[i + 1], r = pixels[i + 2];
+    const uint8_t b = pixels[i], g = pixels[i + 1], r = pixels[i + 2];
     const bool black = (r | g | b) == 0, white = (r & g & b) == 255;
     if (!black && !white) ++count;
   }
@@ -300,8 +287,13 @@ int main(int argc, char** argv) {
     HWND saver = WaitForSaver(ms);
     HWND text = saver ? FindWindowExA(saver, nullptr, "Static", nullptr) : nullptr;
     char buffer[256] = "";
-    if (text != nullptr) GetWindowTextA(text, buffer, sizeof buffer);
-    std::printf("%s\n", buffer);
+    RECT r = {0, 0, 0, 0};
+    if (text != nullptr) {
+      GetWindowTextA(text, buffer, sizeof buffer);
+      GetWindowRect(text, &r);
+      MapWindowPoints(nullptr, saver, reinterpret_cast<POINT*>(&r), 2);
+    }
+    std::printf("%s\n%ld %ld %ld %ld\n", buffer, r.left, r.top, r.right - r.left, r.bottom - r.top);
     return text != nullptr ? 0 : 1;
   }
   if (what == "post-moves" || what == "post-click") {

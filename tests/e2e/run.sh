@@ -309,8 +309,18 @@ echo "== error text on a plain 800 x 600 display"
 start_display 800x600 plain
 settings_reset
 start_saver /s
-text=$(wine "$probe" error-text 20000 < /dev/null 2>/dev/null | tr -d '\r')
+wine "$probe" error-text 20000 < /dev/null 2>/dev/null | tr -d '\r' > "$work/error.txt"
+text=$(sed -n 1p "$work/error.txt")
 check "no 640 x 480 mode: \"$text\"" "$([ "$text" = "Unable to set the display settings you choose" ]; echo $?)"
+check "the text starts at (10, 10), 400 x 50" "$([ "$(sed -n 2p "$work/error.txt")" = "10 10 400 50" ]; echo $?)"
+moved=
+for _ in $(seq 30); do  # the first move comes after 5 seconds
+  sleep 0.5
+  position=$(wine "$probe" error-text 1000 < /dev/null 2>/dev/null | tr -d '\r' | sed -n 2p)
+  [ "$position" != "10 10 400 50" ] && moved=$position && break
+done
+# The error path never seeds the generator: its first draws, 41 and 18467, give (41, 67).
+check "after 5 seconds it moves to (41, 67) ($moved)" "$([ "$moved" = "41 67 400 50" ]; echo $?)"
 end_with_key
 check "a key ends it with 0" "$([ "$exit_code" = 0 ]; echo $?)"
 check "the display is still 800 x 600" "$([ "$(mode)" = 800x600 ]; echo $?)"
