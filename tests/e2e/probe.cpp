@@ -9,14 +9,14 @@
 //   probe post-click                posts a left click without movement
 //   probe preview SAVER MS          the preview check, see RunPreview
 //   probe dialog MS                 waits for the settings dialog and prints what it shows
-//   probe dialog-do ACTION...       works the dialog: text=S (typed), font=PREFIX, bar=ID:POS,
-//                                   press=ID, close
+//   probe dialog-do ACTION...       works the dialog: text=S (typed), font=NAME (selected),
+//                                   bar=ID:POS, press=ID, close (the close box), escape
 //   probe chooser R G B | cancel    in the open colour chooser, picks R, G, B and presses OK,
 //                                   or presses Cancel
 //   probe reg                       the stored settings: name, type, length, bytes in hex
 //   probe window MS                 makes a window, prints its handle, lives for MS
 #include <windows.h>
-// after windows.h
+// commctrl.h needs windows.h first
 #include <commctrl.h>
 
 #include <cstdio>
