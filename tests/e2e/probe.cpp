@@ -29,15 +29,18 @@
 
 namespace {
 
-HWND WaitForSaver(DWORD milliseconds) {
+// Waits up to `milliseconds` for a visible top-level window of that class (and title).
+HWND WaitForWindow(const char* windowClass, const char* title, DWORD milliseconds) {
   const DWORD start = GetTickCount();
   for (;;) {
-    HWND w = FindWindowA("SS_VAPRYX", nullptr);
+    HWND w = FindWindowA(windowClass, title);
     if (w != nullptr && IsWindowVisible(w)) return w;
     if (GetTickCount() - start > milliseconds) return nullptr;
     Sleep(50);
   }
 }
+
+HWND WaitForSaver(DWORD milliseconds) { return WaitForWindow("SS_VAPRYX", nullptr, milliseconds); }
 
 // Counts pixels of the window that are neither black nor white (smoke, not an empty or
 // unpainted window), read back through a memory bitmap.
@@ -53,13 +56,7 @@ int SmokePixels(HWND window, int width, int height) {
 }
 
 HWND WaitForDialog(const char* title, DWORD milliseconds) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    HWND w = FindWindowA("#32770", title);
-    if (w != nullptr && IsWindowVisible(w)) return w;
-    if (GetTickCount() - start > milliseconds) return nullptr;
-    Sleep(50);
-  }
+  return WaitForWindow("#32770", title, milliseconds);
 }
 
 std::string TextOf(HWND w) {
