@@ -11,7 +11,6 @@
 #include "text/outline_win32.h"
 
 struct SaverState {
-  HINSTANCE instance;
   SaverMode mode;
   int32_t parentHandle;  // used as the parent window handle
   int32_t previewWidth;

@@ -119,7 +119,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
   CreateMutexA(nullptr, TRUE, "SS_VAPRYX");
   if (GetLastError() == ERROR_ALREADY_EXISTS) return 0;
 
-  Saver.instance = instance;
   SeedRandom(&Saver.random, 1);  // as the runtime's generator starts; the error path never seeds it
   const RunChoice choice = ChooseRunMode(commandLine);
   Saver.mode = choice.mode;
