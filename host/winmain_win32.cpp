@@ -4,8 +4,10 @@
 
 #include <cstring>
 #include <ctime>
+#include <vector>
 
 #include "host/saver_win32.h"
+#include "host/startup.h"
 #include "present/frame_win32.h"
 #include "settings/dialog_win32.h"
 #include "settings/registry_win32.h"
@@ -42,20 +44,17 @@ bool ChangeDisplayMode(int32_t width, int32_t height) {
 
 // The preparation of a normal run, in its fixed order; the frame timer starts last.
 void PrepareFrames() {
-  SeedRandom(&Saver.random, static_cast<uint32_t>(std::time(nullptr)));
   HDC dc = GetDC(Saver.window);
   SmokeEngine& engine = Saver.engine;
   Saver.fieldBitmap = CreateCompatibleBitmap(dc, engine.width, engine.height);
-  ClearSmokeField(&engine);
-  ExtractTextOutline(dc, engine.width, engine.height, Saver.settings.text, Saver.settings.font,
-                     engine.smokeField, &Saver.outline);
-  engine.nodeList = Saver.outline.nodeList;
-  engine.nodeCount = Saver.outline.nodeCount;
-  const int motion = PrepareSmokeMotion(&engine);
+  std::vector<uint8_t> bandPixels;
+  const TextRaster band = RenderTextBand(dc, engine.width, engine.height, Saver.settings.text,
+                                         Saver.settings.font, &bandPixels);
+  const int prepared = PrepareSmoke(&engine, static_cast<uint32_t>(std::time(nullptr)), band,
+                                    Saver.settings.volume, &Saver.outline);
   if (Saver.mode == Preview) BuildPreviewSampling(dc);
-  const int decay = motion && PrepareSmokeDecay(&engine, Saver.settings.volume);
   ReleaseDC(Saver.window, dc);
-  if (decay) SetTimer(Saver.window, kFrameTimer, 33, nullptr);
+  if (prepared) SetTimer(Saver.window, kFrameTimer, 33, nullptr);
 }
 
 int RunDrawingMode(HINSTANCE instance, int showCommand) {

@@ -1,4 +1,4 @@
-// The text rendered with GDI and turned into outline nodes (Windows build, under Wine).
+// The text band rendered with GDI and turned into outline nodes (Windows build, under Wine).
 #include "text/outline_win32.h"
 
 #include <gtest/gtest.h>
@@ -19,13 +19,12 @@ struct Extracted {
   Extracted(int32_t w, int32_t h, const char* text, const char* font)
       : field(static_cast<size_t>(w) * h), width(w), height(h) {
     HDC screen = GetDC(nullptr);
-    ExtractTextOutline(screen, w, h, text, font, field.data(), &outline);
+    std::vector<uint8_t> pixels;
+    const TextRaster band = RenderTextBand(screen, w, h, text, font, &pixels);
     ReleaseDC(nullptr, screen);
+    BuildTextOutline(band, w, h, field.data(), &outline);
   }
-  ~Extracted() {
-    std::free(outline.nodes);
-    std::free(outline.nodeList);
-  }
+  ~Extracted() { FreeTextOutline(&outline); }
   int32_t MinX() const {
     int32_t m = width;
     for (int32_t i = 0; i < outline.nodeCount; ++i) m = std::min(m, outline.nodeList[i]->x);

@@ -93,15 +93,9 @@ void StepSmokeField(SmokeEngine* e) {
 std::unique_ptr<TestEngine> MakeTestEngine(int32_t width, int32_t height, int32_t volume,
                                            uint32_t seed) {
   auto t = std::make_unique<TestEngine>();
-  t->block.assign(FrameBufferBlockSize(width, height), 0);
-  if (!BindFrameBuffers(&t->engine, t->block.data(), width, height)) return nullptr;
-  t->engine.flowProfile = t->flowProfile.data();
-  t->engine.decayTable = t->decayTable.data();
-  t->engine.remapPlan = t->plan.get();
-  t->engine.random = &t->random;
-  SeedRandom(&t->random, seed);
-  ClearSmokeField(&t->engine);
-  if (!PrepareSmokeMotion(&t->engine) || !PrepareSmokeDecay(&t->engine, volume)) return nullptr;
+  if (!CreateSmokeStorage(t.get(), width, height)) return nullptr;
+  const TextRaster noText = {nullptr, 0, 0};
+  if (!PrepareSmoke(&t->engine, seed, noText, volume, &t->outline)) return nullptr;
   return t;
 }
 

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "host/startup.h"
 #include "smoke/decay.h"
 #include "smoke/field.h"
 #include "smoke/random.h"
@@ -27,14 +28,7 @@ void StepSmokeField(SmokeEngine* engine);
 }  // namespace reference
 
 // An engine with its own block, tables and generator, prepared as the saver prepares it.
-struct TestEngine {
-  std::vector<uint8_t> block;
-  std::vector<int32_t> flowProfile = std::vector<int32_t>(kTableRows);
-  std::vector<uint8_t> decayTable = std::vector<uint8_t>(kDecayTableBytes);
-  std::unique_ptr<RemapPlan> plan = std::make_unique<RemapPlan>();
-  RandomGenerator random{};
-  SmokeEngine engine{};
-
+struct TestEngine : SmokeStorage {
   size_t Area() const { return static_cast<size_t>(engine.width) * engine.height; }
   uint8_t* Field() { return engine.smokeField; }
 };

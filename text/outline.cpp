@@ -1,7 +1,10 @@
 // outline.cpp: edge scan of the text raster, node creation and linking.
 #include "text/outline.h"
 
+#include "text/band.h"
+
 #include <cstddef>
+#include <cstdlib>
 #include <initializer_list>
 #include <vector>
 
@@ -44,8 +47,8 @@ int32_t ScanTextRaster(const TextRaster& raster, int32_t fieldWidth, int32_t fie
                        uint8_t* smokeField, OutlineNode* nodes, OutlineNode** nodeList) {
   const int32_t w = raster.width, h = raster.height;
   if (w < 0 || h < 0 || w > fieldWidth || h > fieldHeight) return 0;
-  const int32_t xoff = w < fieldWidth ? (fieldWidth - w) / 2 : 0;
-  const int32_t yoff = (fieldHeight - h) / 2;
+  const TextBand band = PlaceTextBand(w, h, fieldWidth, fieldHeight);
+  const int32_t xoff = band.left, yoff = band.top;
 
   // Nodes of the previous and the current row by raster column: the only earlier nodes
   // that can be a new node's neighbours are at its NorthWest, North, NorthEast and West,
@@ -71,4 +74,26 @@ int32_t ScanTextRaster(const TextRaster& raster, int32_t fieldWidth, int32_t fie
     if (nodeList != nullptr) above.swap(current), current.assign(w, nullptr);
   }
   return count;
+}
+
+void BuildTextOutline(const TextRaster& raster, int32_t fieldWidth, int32_t fieldHeight,
+                      uint8_t* smokeField, TextOutline* outline) {
+  *outline = TextOutline{};
+  const int32_t count = ScanTextRaster(raster, fieldWidth, fieldHeight, smokeField, nullptr, nullptr);
+  OutlineNode* nodes = static_cast<OutlineNode*>(std::calloc(count ? count : 1, sizeof(OutlineNode)));
+  OutlineNode** list =
+      static_cast<OutlineNode**>(std::calloc(count ? count : 1, sizeof(OutlineNode*)));
+  if (nodes == nullptr || list == nullptr) {
+    std::free(nodes);
+    std::free(list);
+    return;
+  }
+  ScanTextRaster(raster, fieldWidth, fieldHeight, smokeField, nodes, list);
+  *outline = TextOutline{nodes, list, count};
+}
+
+void FreeTextOutline(TextOutline* outline) {
+  std::free(outline->nodes);
+  std::free(outline->nodeList);
+  *outline = TextOutline{};
 }

@@ -54,3 +54,16 @@ struct TextRaster {
 // links. Returns the count; 0 for a raster that does not fit in the field.
 int32_t ScanTextRaster(const TextRaster& raster, int32_t fieldWidth, int32_t fieldHeight,
                        uint8_t* smokeField, OutlineNode* nodes, OutlineNode** nodeList);
+
+// The outline of a text: the nodes, the list of references in creation order, the count.
+struct TextOutline {
+  OutlineNode* nodes;
+  OutlineNode** nodeList;
+  int32_t nodeCount;
+};
+
+// Both scans of the band raster: the count, then the nodes, made and linked, tied to the
+// W x H SmokeField. Memory that cannot be had gives no nodes, as a text without ink does.
+void BuildTextOutline(const TextRaster& raster, int32_t fieldWidth, int32_t fieldHeight,
+                      uint8_t* smokeField, TextOutline* outline);
+void FreeTextOutline(TextOutline* outline);

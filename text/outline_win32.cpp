@@ -1,20 +1,20 @@
-// outline_win32.cpp: the text raster made with GDI, then scanned by the portable code.
+// outline_win32.cpp: the text band rendered with GDI; the portable code finds the outline.
 #include "text/outline_win32.h"
 
-#include <cstdlib>
+#include <algorithm>
 #include <cstring>
 
-#include "text/outline.h"
+#include "text/band.h"
 
 namespace {
 
-constexpr double kBandShare = 0.4166666666666667;  // the band is 5/12 of the field height
 constexpr int kTextPoints = 105;
 constexpr int kMargin = 50;  // black columns left of the text; at least as many right of it
 
 // Reads a w x h bitmap back as a 24-bit top-down raster; rows of 3 x w bytes as w is a
-// multiple of 4. Null when it cannot be read; the caller frees the block.
-uint8_t* ReadRaster(HDC memoryContext, HBITMAP bitmap, int32_t w, int32_t h) {
+// multiple of 4. False when it cannot be read.
+bool ReadRaster(HDC memoryContext, HBITMAP bitmap, int32_t w, int32_t h,
+                std::vector<uint8_t>* pixels) {
   BITMAPINFO info;
   std::memset(&info, 0, sizeof info);
   info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
@@ -23,24 +23,16 @@ uint8_t* ReadRaster(HDC memoryContext, HBITMAP bitmap, int32_t w, int32_t h) {
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 24;
   info.bmiHeader.biCompression = BI_RGB;
-  if (!GetDIBits(memoryContext, bitmap, 0, h, nullptr, &info, DIB_RGB_COLORS)) return nullptr;
+  if (!GetDIBits(memoryContext, bitmap, 0, h, nullptr, &info, DIB_RGB_COLORS)) return false;
   const size_t size = static_cast<size_t>(w) * h * 3;
-  if (info.bmiHeader.biSizeImage < size) info.bmiHeader.biSizeImage = static_cast<DWORD>(size);
-  uint8_t* pixels = static_cast<uint8_t*>(std::calloc(info.bmiHeader.biSizeImage, 1));
-  if (pixels == nullptr) return nullptr;
-  if (GetDIBits(memoryContext, bitmap, 0, h, pixels, &info, DIB_RGB_COLORS) != h) {
-    std::free(pixels);
-    return nullptr;
-  }
-  return pixels;
+  pixels->assign(std::max<size_t>(info.bmiHeader.biSizeImage, size), 0);
+  return GetDIBits(memoryContext, bitmap, 0, h, pixels->data(), &info, DIB_RGB_COLORS) == h;
 }
 
 }  // namespace
 
-void ExtractTextOutline(HDC deviceContext, int32_t fieldWidth, int32_t fieldHeight,
-                        const char* text, const char* font, uint8_t* smokeField,
-                        TextOutline* outline) {
-  *outline = TextOutline{};
+TextRaster RenderTextBand(HDC deviceContext, int32_t fieldWidth, int32_t fieldHeight,
+                          const char* text, const char* font, std::vector<uint8_t>* pixels) {
   const int length = static_cast<int>(std::strlen(text));
 
   HFONT textFont =
@@ -69,40 +61,16 @@ void ExtractTextOutline(HDC deviceContext, int32_t fieldWidth, int32_t fieldHeig
   TextOutA(textContext, kMargin, 0, text, length);
   if (textFont) SelectObject(textContext, previousTextFont);
 
-  // The band: 5/12 of the field height, the text's proportions, a multiple of 4 wide, at
-  // most the field's width (a long text is squeezed).
-  const int32_t h = static_cast<int32_t>(fieldHeight * kBandShare);
-  int32_t w = 0;
-  if (cy > 0) {
-    const double width = static_cast<double>(cx) / cy * h;
-    w = width < fieldWidth + 4 ? static_cast<int32_t>(width) / 4 * 4 : fieldWidth;
-    if (w > fieldWidth) w = fieldWidth;
-  }
-
   // Scaled with the context's default stretch mode: where pixels merge, black wins.
+  const TextBand band = ComputeTextBand(cx, cy, fieldWidth, fieldHeight);
+  const int32_t w = band.width, h = band.height;
   HDC bandContext = CreateCompatibleDC(deviceContext);
   HBITMAP bandBitmap = CreateCompatibleBitmap(deviceContext, w, h);
   HGDIOBJ previousBandBitmap = SelectObject(bandContext, bandBitmap);
   StretchBlt(bandContext, 0, 0, w, h, textContext, 0, 0, cx, cy, SRCCOPY);
 
-  uint8_t* pixels = w > 0 ? ReadRaster(bandContext, bandBitmap, w, h) : nullptr;
-  if (pixels != nullptr) {
-    const TextRaster raster = {pixels, w, h};
-    const int32_t count =
-        ScanTextRaster(raster, fieldWidth, fieldHeight, smokeField, nullptr, nullptr);
-    OutlineNode* nodes =
-        static_cast<OutlineNode*>(std::calloc(count ? count : 1, sizeof(OutlineNode)));
-    OutlineNode** list =
-        static_cast<OutlineNode**>(std::calloc(count ? count : 1, sizeof(OutlineNode*)));
-    if (nodes != nullptr && list != nullptr) {
-      ScanTextRaster(raster, fieldWidth, fieldHeight, smokeField, nodes, list);
-      *outline = TextOutline{nodes, list, count};
-    } else {
-      std::free(nodes);
-      std::free(list);
-    }
-    std::free(pixels);
-  }
+  TextRaster raster = {nullptr, 0, 0};
+  if (w > 0 && ReadRaster(bandContext, bandBitmap, w, h, pixels)) raster = {pixels->data(), w, h};
 
   SelectObject(textContext, previousTextBitmap);
   DeleteDC(textContext);
@@ -111,4 +79,5 @@ void ExtractTextOutline(HDC deviceContext, int32_t fieldWidth, int32_t fieldHeig
   DeleteDC(bandContext);
   DeleteObject(bandBitmap);
   if (textFont) DeleteObject(textFont);
+  return raster;
 }

@@ -4,8 +4,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 
+#include "host/startup.h"
 #include "present/palette.h"
 #include "smoke/decay.h"
 #include "smoke/field.h"
@@ -202,36 +202,18 @@ int RunSimulation(const SimOptions& options, const GreyRaster& grey, std::vector
     return 0;
   }
 
-  std::vector<uint8_t> block(FrameBufferBlockSize(W, H));
-  std::vector<int32_t> flowProfile(kTableRows);
-  std::vector<uint8_t> decayTable(kDecayTableBytes);
-  auto plan = std::make_unique<RemapPlan>();
-  RandomGenerator random{};
-  SmokeEngine engine{};
-  if (!BindFrameBuffers(&engine, block.data(), W, H)) {
+  SmokeStorage storage;
+  if (!CreateSmokeStorage(&storage, W, H)) {
     *error = "invalid field size";
     return 0;
   }
-  engine.flowProfile = flowProfile.data();
-  engine.decayTable = decayTable.data();
-  engine.remapPlan = plan.get();
-  engine.random = &random;
-
-  SeedRandom(&random, options.seed);
-  ClearSmokeField(&engine);
+  SmokeEngine& engine = storage.engine;
 
   // The grey raster as the 24-bit raster the saver reads back: grey is the blue byte.
   std::vector<uint8_t> rgb(grey.pixels.size() * 3, 0);
   for (size_t i = 0; i < grey.pixels.size(); ++i) rgb[3 * i] = grey.pixels[i];
   const TextRaster raster{rgb.data(), grey.width, grey.height};
-  const int32_t count = ScanTextRaster(raster, W, H, engine.smokeField, nullptr, nullptr);
-  std::vector<OutlineNode> nodes(count);
-  std::vector<OutlineNode*> nodeList(count);
-  ScanTextRaster(raster, W, H, engine.smokeField, nodes.data(), nodeList.data());
-  engine.nodeList = nodeList.data();
-  engine.nodeCount = count;
-
-  if (!PrepareSmokeMotion(&engine) || !PrepareSmokeDecay(&engine, options.volume)) {
+  if (!PrepareSmoke(&engine, options.seed, raster, options.volume, &storage.outline)) {
     *error = "the engine refused its start-up tables";
     return 0;
   }
