@@ -1,0 +1,64 @@
+// The text band rendered with FreeType and turned into outline nodes (Linux build).
+#include "text/raster_freetype.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "text/outline.h"
+
+namespace {
+
+struct Rendered {
+  std::vector<uint8_t> field, pixels;
+  std::string face;
+  TextRaster band{};
+  TextOutline outline{};
+  int32_t minX = 1 << 30, maxX = -1, minY = 1 << 30, maxY = -1;
+
+  Rendered(int32_t w, int32_t h, const char* text, const char* font)
+      : field(static_cast<size_t>(w) * h) {
+    band = RenderTextBandFreeType(text, font, w, h, &pixels, &face);
+    BuildTextOutline(band, w, h, field.data(), &outline);
+    for (int32_t i = 0; i < outline.nodeCount; ++i) {
+      const OutlineNode* n = outline.nodeList[i];
+      minX = std::min(minX, n->x), maxX = std::max(maxX, n->x);
+      minY = std::min(minY, n->y), maxY = std::max(maxY, n->y);
+    }
+  }
+  ~Rendered() { FreeTextOutline(&outline); }
+};
+
+}  // namespace
+
+TEST(RenderTextBandFreeType, DefaultTextLiesCentredInTheBandInAHeavyFallback) {
+  for (auto [w, h, top, rows] : {std::tuple{800, 600, 175, 250}, std::tuple{640, 480, 140, 200}}) {
+    Rendered r(w, h, "name", "Arial Black");
+    EXPECT_NE(r.face.find("not installed"), std::string::npos) << r.face;
+    ASSERT_EQ(r.band.height, rows);
+    EXPECT_EQ(r.band.width % 4, 0);
+    ASSERT_GT(r.outline.nodeCount, 100) << w;
+    EXPECT_GE(r.minY, top + 1);
+    EXPECT_LE(r.maxY, top + rows - 2);
+    // "name" has no descender and no capital: its ink sits in the lower part of the band.
+    EXPECT_GT(r.minY, top + rows / 4) << "ink too high: a flipped raster?";
+    EXPECT_LE(std::abs(r.minX - (w - 1 - r.maxX)), 12) << w;
+  }
+}
+
+TEST(RenderTextBandFreeType, InstalledFamilyBlankTextAndLongText) {
+  Rendered dejavu(800, 600, "name", "DejaVu Sans");
+  EXPECT_EQ(dejavu.face.rfind("DejaVu Sans", 0), 0u) << dejavu.face;
+  EXPECT_EQ(dejavu.face.find("not installed"), std::string::npos) << dejavu.face;
+  EXPECT_GT(dejavu.outline.nodeCount, 100);
+
+  EXPECT_EQ(Rendered(800, 600, "      ", "DejaVu Sans").outline.nodeCount, 0);
+  EXPECT_EQ(Rendered(800, 600, "", "DejaVu Sans").outline.nodeCount, 0);
+
+  Rendered longText(640, 480, std::string(99, 'W').c_str(), "DejaVu Sans");
+  EXPECT_EQ(longText.band.width, 640);
+  EXPECT_LE(longText.minX, 20);
+  EXPECT_GE(longText.maxX, 619);
+}
