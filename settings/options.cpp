@@ -1,0 +1,216 @@
+// options.cpp: the Linux program's options, read into the settings through the same load
+// rules as the registry.
+#include "settings/options.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+const char kProgramVersion[] = "vapryx 1.0";
+
+const char kProgramUsage[] =
+    "usage: vapryx [options]\n"
+    "\n"
+    "Coloured smoke pouring out of the flickering outline of a text.\n"
+    "\n"
+    "Where it draws (a window of its own when neither is given):\n"
+    "  --root                 the window in $XSCREENSAVER_WINDOW, else the root window\n"
+    "  --window-id ID         the window ID (hex 0x... or decimal); wins over --root\n"
+    "\n"
+    "Settings:\n"
+    "  --text TEXT            the text, at most 99 bytes (default: name)\n"
+    "  --font FAMILY          the font family (default: Arial Black; a heavy sans-serif\n"
+    "                         stands in when it is not installed)\n"
+    "  --resolution WxH       the smoke field, 640x480 (default) or 800x600\n"
+    "  --volume N             amount of smoke, 0..10 (default 5)\n"
+    "  --brightness N         brightness of the colour ramp, 0..10 (default 5)\n"
+    "  --color COLOR          RRGGBB, #RRGGBB or R,G,B (default ffffff)\n"
+    "\n"
+    "Running:\n"
+    "  --seed N               seed of the random generator, 0..4294967295 (default: the clock)\n"
+    "  --delay MICROSECONDS   time between frames, 0..1000000 (default 33000)\n"
+    "  --fps                  show the frame rate in a corner\n"
+    "  --verbose              say which font face is used, and the frame rate every 5 s\n"
+    "  --help, --version\n"
+    "\n"
+    "One or two dashes are the same. Its own window closes on a key press or a click;\n"
+    "otherwise it draws until it is ended (SIGTERM) or its window is destroyed.\n";
+
+namespace {
+
+// A whole decimal number within [lowest, highest].
+bool ParseNumber(const char* text, long long lowest, long long highest, long long* value) {
+  if (*text < '0' || *text > '9') {
+    if (*text != '-' || lowest >= 0) return false;
+  }
+  errno = 0;
+  char* end = nullptr;
+  const long long v = std::strtoll(text, &end, 10);
+  if (errno != 0 || *end != '\0' || v < lowest || v > highest) return false;
+  *value = v;
+  return true;
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// RRGGBB, #RRGGBB or R,G,B to a COLORREF (red in the low byte).
+bool ParseColorOption(const char* text, uint32_t* color) {
+  if (std::strchr(text, ',') != nullptr) {
+    uint32_t parts[3];
+    const char* p = text;
+    for (int i = 0; i < 3; ++i) {
+      const char* comma = i < 2 ? std::strchr(p, ',') : p + std::strlen(p);
+      if (comma == nullptr || comma - p > 3) return false;
+      char part[4] = {};
+      std::memcpy(part, p, comma - p);
+      long long v;
+      if (!ParseNumber(part, 0, 255, &v)) return false;
+      parts[i] = static_cast<uint32_t>(v);
+      p = comma + 1;
+    }
+    *color = parts[0] | (parts[1] << 8) | (parts[2] << 16);
+    return true;
+  }
+  if (*text == '#') ++text;
+  if (std::strlen(text) != 6) return false;
+  uint32_t rgb = 0;
+  for (int i = 0; i < 6; ++i) {
+    const int d = HexDigit(text[i]);
+    if (d < 0) return false;
+    rgb = rgb << 4 | static_cast<uint32_t>(d);
+  }
+  *color = (rgb >> 16) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16);
+  return true;
+}
+
+// The settings given on the command line, handed to the load rules as a store would.
+struct OptionStore {
+  const char* text = nullptr;
+  const char* font = nullptr;
+  char color[kColorStringBytes] = {};
+  bool haveResolution = false, haveVolume = false, haveBrightness = false;
+  uint32_t resolution = 0, volume = 0, brightness = 0;
+};
+
+int ReadOptionString(void* context, const char* name, char* buffer, uint32_t bufferSize) {
+  const OptionStore* store = static_cast<const OptionStore*>(context);
+  const char* value = std::strcmp(name, "Text") == 0   ? store->text
+                      : std::strcmp(name, "Font") == 0 ? store->font
+                      : store->color[0] != '\0'        ? store->color
+                                                       : nullptr;
+  if (value == nullptr) return 0;
+  // The rule a stored string follows: an empty one keeps the default.
+  return AcceptStringData(reinterpret_cast<const uint8_t*>(value),
+                          static_cast<uint32_t>(std::strlen(value)), buffer, bufferSize);
+}
+
+int ReadOptionDword(void* context, const char* name, uint32_t* value) {
+  const OptionStore* store = static_cast<const OptionStore*>(context);
+  if (std::strcmp(name, "Resolution") == 0 && store->haveResolution) return *value = store->resolution, 1;
+  if (std::strcmp(name, "Volume") == 0 && store->haveVolume) return *value = store->volume, 1;
+  if (std::strcmp(name, "Brightness") == 0 && store->haveBrightness) return *value = store->brightness, 1;
+  return 0;
+}
+
+}  // namespace
+
+unsigned long ParseWindowId(const char* text) {
+  if (text == nullptr || *text < '0' || *text > '9') return 0;
+  errno = 0;
+  char* end = nullptr;
+  const unsigned long long id = std::strtoull(text, &end, 0);
+  if (errno != 0 || *end != '\0' || id > 0xFFFFFFFFull) return 0;  // X ids are 32 bits
+  return static_cast<unsigned long>(id);
+}
+
+int ParseProgramOptions(int argc, const char* const* argv, ProgramOptions* options,
+                        std::string* error) {
+  OptionStore store;
+  for (int i = 1; i < argc; ++i) {
+    const char* arg = argv[i];
+    std::string name = arg;
+    if (name.size() < 2 || name[0] != '-') {
+      *error = "unexpected argument '" + name + "' (see --help)";
+      return 0;
+    }
+    name.erase(0, name[1] == '-' ? 2 : 1);
+    const char* value = nullptr;
+    const size_t equals = name.find('=');
+    if (equals != std::string::npos) {
+      value = arg + (arg[1] == '-' ? 2 : 1) + equals + 1;
+      name.erase(equals);
+    }
+    const bool flag = name == "root" || name == "fps" || name == "verbose" || name == "help" ||
+                      name == "h" || name == "version";
+    const bool valued = name == "window-id" || name == "text" || name == "font" ||
+                        name == "resolution" || name == "volume" || name == "brightness" ||
+                        name == "color" || name == "seed" || name == "delay";
+    if (!flag && !valued) {
+      *error = "unknown option '" + std::string(arg) + "' (see --help)";
+      return 0;
+    }
+    if (flag) {
+      if (value != nullptr) {
+        *error = "option --" + name + " takes no value";
+        return 0;
+      }
+      if (name == "root") options->root = true;
+      if (name == "fps") options->fps = true;
+      if (name == "verbose") options->verbose = true;
+      if (name == "help" || name == "h") options->help = true;
+      if (name == "version") options->version = true;
+      continue;
+    }
+    if (value == nullptr) {
+      if (i + 1 >= argc) {
+        *error = "option --" + name + " needs a value";
+        return 0;
+      }
+      value = argv[++i];
+    }
+    auto bad = [&](const char* what) {
+      *error = "bad value '" + std::string(value) + "' for --" + name + ": " + what;
+      return 0;
+    };
+    long long v = 0;
+    if (name == "window-id") {
+      options->windowId = ParseWindowId(value);
+      if (options->windowId == 0) return bad("expected a window id, hex 0x... or decimal");
+    } else if (name == "text" || name == "font") {
+      if (std::strlen(value) >= static_cast<size_t>(kSettingTextBytes))
+        return bad("at most 99 bytes");
+      (name == "text" ? store.text : store.font) = value;
+    } else if (name == "resolution") {
+      if (std::strcmp(value, "640x480") == 0) {
+        store.resolution = 0;
+      } else if (std::strcmp(value, "800x600") == 0) {
+        store.resolution = 1;
+      } else {
+        return bad("expected 640x480 or 800x600");
+      }
+      store.haveResolution = true;
+    } else if (name == "volume" || name == "brightness") {
+      if (!ParseNumber(value, 0, 10, &v)) return bad("expected 0..10");
+      (name == "volume" ? store.volume : store.brightness) = static_cast<uint32_t>(v);
+      (name == "volume" ? store.haveVolume : store.haveBrightness) = true;
+    } else if (name == "color") {
+      uint32_t color;
+      if (!ParseColorOption(value, &color)) return bad("expected RRGGBB, #RRGGBB or R,G,B");
+      FormatColorString(color, store.color);
+    } else if (name == "seed") {
+      if (!ParseNumber(value, 0, UINT32_MAX, &v)) return bad("expected 0..4294967295");
+      options->seed = static_cast<uint32_t>(v), options->haveSeed = true;
+    } else {
+      if (!ParseNumber(value, 0, 1000000, &v)) return bad("expected 0..1000000 microseconds");
+      options->delay = static_cast<int32_t>(v);
+    }
+  }
+  const SettingsReader reader = {&store, ReadOptionString, ReadOptionDword};
+  LoadSaverSettings(&reader, &options->settings);
+  return 1;
+}
