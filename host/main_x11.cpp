@@ -1,0 +1,283 @@
+// main_x11.cpp: vapryx, the saver as a native X11 program and XScreenSaver hack.
+//
+// Options -> settings -> window (given, root or its own) -> the shared preparation ->
+// event loop, one frame per --delay: present the field, then step it.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <sys/select.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "host/startup.h"
+#include "present/image_x11.h"
+#include "present/palette.h"
+#include "present/scale.h"
+#include "settings/options.h"
+#include "smoke/field.h"
+#include "text/band.h"
+#include "text/raster_freetype.h"
+
+namespace {
+
+// The process-wide state of the Linux program.
+struct HostState {
+  ProgramOptions options;
+  Display* display;
+  Window window;
+  bool ownWindow;
+  bool windowGone;  // the window was destroyed under us
+  Visual* visual;
+  int depth;
+  int32_t width;
+  int32_t height;
+  bool resized;
+  GC gc;
+  XFontStruct* font;
+  Atom deleteWindow;
+  WindowImage image;
+  FieldView view;
+  SmokeStorage smoke;
+  int32_t bandHeight;
+  uint32_t palette[256];
+};
+
+HostState Host;
+
+int Fail(const std::string& message) {
+  std::fprintf(stderr, "vapryx: %s\n", message.c_str());
+  return 1;
+}
+
+// Errors about our window mean it is gone; anything else is reported and survived.
+int NoteXError(Display* display, XErrorEvent* error) {
+  if (error->error_code == BadWindow || error->error_code == BadDrawable ||
+      (error->resourceid == Host.window && error->error_code == BadMatch)) {
+    Host.windowGone = true;
+    return 0;
+  }
+  char text[128];
+  XGetErrorText(display, error->error_code, text, sizeof text);
+  std::fprintf(stderr, "vapryx: X error: %s (request %d)\n", text, error->request_code);
+  return 0;
+}
+
+double Now() {
+  timespec t;
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return static_cast<double>(t.tv_sec) + t.tv_nsec * 1e-9;
+}
+
+// The window to draw into: --window-id, else with --root $XSCREENSAVER_WINDOW or the root
+// window, else a window of our own. 0 with a message on failure.
+int ChooseWindow(std::string* error) {
+  Display* d = Host.display;
+  const ProgramOptions& o = Host.options;
+  if (o.windowId != 0) {
+    Host.window = o.windowId;
+  } else if (o.root) {
+    const char* env = std::getenv("XSCREENSAVER_WINDOW");
+    if (env != nullptr && *env != '\0') {
+      Host.window = ParseWindowId(env);
+      if (Host.window == 0) {
+        *error = "bad $XSCREENSAVER_WINDOW '" + std::string(env) + "' (expected a window id)";
+        return 0;
+      }
+    } else {
+      Host.window = DefaultRootWindow(d);
+    }
+  } else {
+    const int screen = DefaultScreen(d);
+    XSetWindowAttributes attributes{};
+    attributes.background_pixel = BlackPixel(d, screen);
+    Host.window = XCreateWindow(d, RootWindow(d, screen), 0, 0,
+                                static_cast<unsigned>(o.settings.fieldWidth),
+                                static_cast<unsigned>(o.settings.fieldHeight), 0, CopyFromParent,
+                                InputOutput, CopyFromParent, CWBackPixel, &attributes);
+    XStoreName(d, Host.window, "Vapryx");
+    XClassHint hint = {const_cast<char*>("vapryx"), const_cast<char*>("Vapryx")};
+    XSetClassHint(d, Host.window, &hint);
+    Host.deleteWindow = XInternAtom(d, "WM_DELETE_WINDOW", False);
+    XSetWMProtocols(d, Host.window, &Host.deleteWindow, 1);
+    Host.ownWindow = true;
+  }
+
+  XWindowAttributes a;
+  const Status got = XGetWindowAttributes(d, Host.window, &a);
+  XSync(d, False);
+  if (!got || Host.windowGone) {
+    char id[32];
+    std::snprintf(id, sizeof id, "0x%lx", Host.window);
+    *error = std::string("no window ") + id;
+    return 0;
+  }
+  if (a.visual->c_class != TrueColor || (a.depth != 24 && a.depth != 32)) {
+    *error = "the window's visual is not 24- or 32-bit TrueColor (depth " +
+             std::to_string(a.depth) + ")";
+    return 0;
+  }
+  Host.visual = a.visual;
+  Host.depth = a.depth;
+  Host.width = a.width;
+  Host.height = a.height;
+  // Input only in our own window: a screen saver's window belongs to its daemon.
+  const long events = ExposureMask | StructureNotifyMask |
+                      (Host.ownWindow ? KeyPressMask | ButtonPressMask : 0);
+  XSelectInput(d, Host.window, events);
+  if (Host.ownWindow) XMapRaised(d, Host.window);
+  return 1;
+}
+
+// The colour ramp in the window's pixel format, built once: the settings never change.
+void BuildPalette() {
+  uint8_t info[kFieldBitmapInfoBytes];
+  const SaverSettings& s = Host.options.settings;
+  BuildFieldPalette(info, s.fieldWidth, -s.fieldHeight, 8, s.color, s.brightness);
+  BuildPixelPalette(info + 40, Host.visual->red_mask, Host.visual->green_mask,
+                    Host.visual->blue_mask, Host.palette);
+  const bool hostLsb = [] {
+    const uint16_t one = 1;
+    return *reinterpret_cast<const uint8_t*>(&one) == 1;
+  }();
+  if ((ImageByteOrder(Host.display) == LSBFirst) != hostLsb) {
+    for (uint32_t& p : Host.palette) p = __builtin_bswap32(p);
+  }
+}
+
+// A new image and view for the window's current size.
+int Reshape() {
+  DestroyWindowImage(Host.display, &Host.image);
+  const int32_t w = Host.width > 0 ? Host.width : 1, h = Host.height > 0 ? Host.height : 1;
+  if (!CreateWindowImage(Host.display, Host.visual, Host.depth, w, h, true, &Host.image)) return 0;
+  const SmokeEngine& e = Host.smoke.engine;
+  Host.view = FitFieldToWindow(e.width, e.height, Host.bandHeight, w, h);
+  Host.resized = false;
+  return 1;
+}
+
+void DrawFrame(double framesPerSecond) {
+  const SmokeEngine& e = Host.smoke.engine;
+  PresentField(e.smokeField, e.width, Host.palette, Host.view, ImagePixels(Host.image),
+               ImageStride(Host.image));
+  PutWindowImage(Host.display, Host.window, Host.gc, Host.image);
+  if (Host.options.fps && framesPerSecond > 0) {
+    char text[32];
+    const int n = std::snprintf(text, sizeof text, "%.1f fps", framesPerSecond);
+    XDrawString(Host.display, Host.window, Host.gc, 10, 10 + (Host.font ? Host.font->ascent : 12),
+                text, n);
+  }
+  XSync(Host.display, False);  // the server has the pixels before the next frame writes them
+  StepSmokeField(&Host.smoke.engine);
+}
+
+// Handles what is queued; false when the run should end.
+bool HandleEvents() {
+  Display* d = Host.display;
+  while (XPending(d) > 0) {
+    XEvent event;
+    XNextEvent(d, &event);
+    switch (event.type) {
+      case ConfigureNotify:
+        if (event.xconfigure.window == Host.window &&
+            (event.xconfigure.width != Host.width || event.xconfigure.height != Host.height)) {
+          Host.width = event.xconfigure.width;
+          Host.height = event.xconfigure.height;
+          Host.resized = true;
+        }
+        break;
+      case DestroyNotify:
+        if (event.xdestroywindow.window == Host.window) Host.windowGone = true;
+        break;
+      case KeyPress:
+      case ButtonPress:
+        if (Host.ownWindow) return false;
+        break;
+      case ClientMessage:
+        if (Host.ownWindow && static_cast<Atom>(event.xclient.data.l[0]) == Host.deleteWindow)
+          return false;
+        break;
+      default:
+        break;
+    }
+  }
+  return !Host.windowGone;
+}
+
+// Waits until `deadline`, handling events as they come; false when the run should end.
+bool WaitUntil(double deadline) {
+  const int fd = ConnectionNumber(Host.display);
+  for (;;) {
+    if (!HandleEvents()) return false;
+    const double left = deadline - Now();
+    if (left <= 0) return true;
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(fd, &readable);
+    timeval timeout = {static_cast<time_t>(left), static_cast<suseconds_t>((left - static_cast<time_t>(left)) * 1e6)};
+    if (select(fd + 1, &readable, nullptr, nullptr, &timeout) < 0 && errno != EINTR) return false;
+  }
+}
+
+int Run() {
+  const double period = Host.options.delay * 1e-6;
+  double deadline = Now(), rateStart = deadline, reportStart = deadline, rate = 0;
+  long rateFrames = 0, reportFrames = 0;
+  for (;;) {
+    if (!WaitUntil(deadline)) return 0;
+    if (Host.resized && !Reshape()) return Fail("cannot make an image of the window's size");
+    DrawFrame(rate);
+    const double now = Now();
+    ++rateFrames, ++reportFrames;
+    if (now - rateStart >= 1.0) rate = rateFrames / (now - rateStart), rateFrames = 0, rateStart = now;
+    if (Host.options.verbose && now - reportStart >= 5.0) {
+      std::fprintf(stderr, "vapryx: %ld frames in %.1f s, %.1f frames per second\n", reportFrames,
+                   now - reportStart, reportFrames / (now - reportStart));
+      reportFrames = 0, reportStart = now;
+    }
+    // A late frame starts the next one at once instead of piling up.
+    deadline += period;
+    if (deadline < now) deadline = now;
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string error;
+  if (!ParseProgramOptions(argc, argv, &Host.options, &error)) return Fail(error);
+  if (Host.options.help) return std::fputs(kProgramUsage, stdout), 0;
+  if (Host.options.version) return std::printf("%s\n", kProgramVersion), 0;
+
+  Host.display = XOpenDisplay(nullptr);
+  if (Host.display == nullptr) return Fail("cannot open the display (is DISPLAY set?)");
+  XSetErrorHandler(NoteXError);
+  if (!ChooseWindow(&error)) return Fail(error);
+
+  // The shared preparation, over the text band FreeType renders.
+  const SaverSettings& s = Host.options.settings;
+  if (!CreateSmokeStorage(&Host.smoke, s.fieldWidth, s.fieldHeight)) return Fail("out of memory");
+  std::vector<uint8_t> bandPixels;
+  std::string face;
+  const TextRaster band =
+      RenderTextBandFreeType(s.text, s.font, s.fieldWidth, s.fieldHeight, &bandPixels, &face);
+  if (Host.options.verbose) std::fprintf(stderr, "vapryx: font: %s\n", face.c_str());
+  const uint32_t seed =
+      Host.options.haveSeed ? Host.options.seed : static_cast<uint32_t>(std::time(nullptr));
+  if (!PrepareSmoke(&Host.smoke.engine, seed, band, s.volume, &Host.smoke.outline))
+    return Fail("the smoke engine refused its tables");
+  Host.bandHeight = ComputeTextBand(0, 0, s.fieldWidth, s.fieldHeight).height;
+
+  BuildPalette();
+  Host.gc = XCreateGC(Host.display, Host.window, 0, nullptr);
+  XSetForeground(Host.display, Host.gc, Host.palette[255]);
+  Host.font = XLoadQueryFont(Host.display, "fixed");
+  if (Host.font != nullptr) XSetFont(Host.display, Host.gc, Host.font->fid);
+  if (!Reshape()) return Fail("the display offers no 32-bit image for this visual");
+  return Run();
+}
