@@ -108,6 +108,11 @@ int ChooseWindow(std::string* error) {
     Host.ownWindow = true;
   }
 
+  // Events first, so that no resize falls between them and the size read below. Input
+  // only in our own window: a screen saver's window belongs to its daemon.
+  const long events = ExposureMask | StructureNotifyMask |
+                      (Host.ownWindow ? KeyPressMask | ButtonPressMask : 0);
+  XSelectInput(d, Host.window, events);
   XWindowAttributes a;
   const Status got = XGetWindowAttributes(d, Host.window, &a);
   XSync(d, False);
@@ -126,10 +131,6 @@ int ChooseWindow(std::string* error) {
   Host.depth = a.depth;
   Host.width = a.width;
   Host.height = a.height;
-  // Input only in our own window: a screen saver's window belongs to its daemon.
-  const long events = ExposureMask | StructureNotifyMask |
-                      (Host.ownWindow ? KeyPressMask | ButtonPressMask : 0);
-  XSelectInput(d, Host.window, events);
   if (Host.ownWindow) XMapRaised(d, Host.window);
   return 1;
 }

@@ -3,7 +3,8 @@
 # Usage: tools/install-deps.sh [group...]   groups: native, windows, gui (default: all)
 set -euo pipefail
 
-native=(make cmake ninja-build g++ googletest libbenchmark-dev libpng-dev)
+native=(make cmake ninja-build g++ googletest libbenchmark-dev libpng-dev
+        libfreetype-dev libfontconfig-dev fonts-dejavu-core libx11-dev libxext-dev xvfb xdotool)
 windows=(g++-mingw-w64-x86-64-posix wine wine64)
 gui=(xvfb xdotool x11-utils imagemagick fonts-liberation fonts-wine)
 

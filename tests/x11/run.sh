@@ -1,0 +1,152 @@
+#!/usr/bin/env bash
+# End-to-end tests of the Linux program vapryx on a private Xvfb display: drawing into a
+# given window in the colour asked for, following a resize, ending on SIGTERM and when its
+# window is destroyed, --root with $XSCREENSAVER_WINDOW (hex and decimal) and without it,
+# its own window closed by a click, bad options, an unknown font. Waits for conditions with
+# bounded timeouts; every process it starts is ended by its id on the way out.
+# Usage: tests/x11/run.sh BUILD-DIR
+set -u
+build=$(cd "$1" && pwd)
+vapryx=$build/vapryx
+helper=$build/vapryx_xhelper
+work=$build/x11-e2e
+rm -rf "$work" && mkdir -p "$work"
+passed=0 failed=0 xvfb_pid= vapryx_pid= window_pid= window=
+
+cleanup() {
+  for p in $vapryx_pid $window_pid $xvfb_pid; do kill "$p" 2>/dev/null; done
+  for p in $vapryx_pid $window_pid $xvfb_pid; do wait "$p" 2>/dev/null; done
+  vapryx_pid= window_pid= xvfb_pid=
+}
+trap cleanup EXIT
+
+check() {  # description condition-result
+  if [ "$2" -eq 0 ]; then passed=$((passed + 1)); echo "  ok   $1"; else failed=$((failed + 1)); echo "  FAIL $1"; fi
+}
+
+# Polls a command for up to $1 seconds until it succeeds.
+wait_for() {
+  local limit=$(($1 * 10)); shift
+  for _ in $(seq "$limit"); do "$@" && return 0; sleep 0.1; done
+  return 1
+}
+
+exec 3> "$work/display"
+Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp -noreset > "$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+exec 3>&-
+wait_for 10 test -s "$work/display" || { echo "x11: Xvfb did not start"; exit 1; }
+export DISPLAY=":$(head -n1 "$work/display")"
+
+# A window of the helper's, kept until the helper is ended.
+make_window() {  # WxH
+  rm -f "$work/window"
+  "$helper" window "$1" > "$work/window" < /dev/null &
+  window_pid=$!
+  wait_for 10 test -s "$work/window" && window=$(head -n1 "$work/window")
+}
+end_window() { kill "$window_pid" 2>/dev/null; wait "$window_pid" 2>/dev/null; window_pid=; }
+
+start_vapryx() {  # args...
+  "$vapryx" "$@" > "$work/stdout" 2> "$work/stderr" < /dev/null &
+  vapryx_pid=$!
+}
+
+# Waits up to $1 seconds for vapryx to end; sets exit_code, or "running".
+vapryx_exit() {
+  exit_code=running
+  for _ in $(seq $(($1 * 10))); do
+    if ! kill -0 "$vapryx_pid" 2>/dev/null; then
+      wait "$vapryx_pid"; exit_code=$?; vapryx_pid=; return
+    fi
+    sleep 0.1
+  done
+}
+
+# sample WINDOW [X Y W H]: sets lit, redEqualsBlue, greenLargest.
+sample() {
+  read -r _ _ _ lit _ redEqualsBlue _ greenLargest < <("$helper" sample "$@" 2>/dev/null) || lit=0
+  : "${lit:=0}"
+}
+smoke_in() { sample "$@"; [ "$lit" -gt 2000 ]; }
+
+stop_vapryx() {  # ends it with SIGTERM, as the daemon does
+  kill -TERM "$vapryx_pid" 2>/dev/null
+  vapryx_exit 1
+  [ "$exit_code" = 143 ]
+}
+
+echo "x11: vapryx on $DISPLAY"
+
+# Bad options: one line on stderr, exit 1, nothing drawn.
+for args in "--bogus" "--volume 11" "--color 12345" "--window-id zz" "--resolution 1x1"; do
+  "$vapryx" $args > /dev/null 2> "$work/bad" < /dev/null
+  rc=$?
+  check "'$args' exits 1 with one line" "$([ "$rc" -eq 1 ] && [ "$(grep -c . "$work/bad")" -eq 1 ] && echo 0 || echo 1)"
+done
+XSCREENSAVER_WINDOW=junk "$vapryx" --root > /dev/null 2> "$work/bad" < /dev/null
+check "a bad \$XSCREENSAVER_WINDOW exits 1" "$([ $? -eq 1 ] && grep -q XSCREENSAVER_WINDOW "$work/bad" && echo 0 || echo 1)"
+
+# A given window, in the colour asked for; SIGTERM ends it at once.
+make_window 640x480
+start_vapryx --window-id "$window" --color 00ff00 --seed 7
+wait_for 20 smoke_in "$window"
+check "smoke appears in the given window" $?
+sample "$window"
+check "every lit pixel is of the green ramp (red = blue, green largest)" \
+  "$([ "$lit" -gt 2000 ] && [ "$redEqualsBlue" -eq "$lit" ] && [ "$greenLargest" -eq "$lit" ] && echo 0 || echo 1)"
+stop_vapryx
+check "SIGTERM ends it within 1 s" $?
+
+# A resize is followed: the new area shows smoke too.
+end_window
+make_window 640x480
+start_vapryx --window-id "$window" --seed 8
+wait_for 20 smoke_in "$window"
+"$helper" resize "$window" 1200x700
+wait_for 10 smoke_in "$window" 700 250 500 200
+check "after a resize to 1200x700 the right part of the window shows smoke" $?
+
+# Destroying its window ends it by itself, with status 0.
+"$helper" destroy "$window"
+vapryx_exit 2
+check "destroying its window ends it within 2 s with status 0 (got $exit_code)" "$([ "$exit_code" = 0 ] && echo 0 || echo 1)"
+end_window
+
+# --root draws into $XSCREENSAVER_WINDOW, hex or decimal.
+for form in hex decimal; do
+  make_window 400x300
+  id=$window; [ $form = decimal ] && id=$((window))
+  XSCREENSAVER_WINDOW=$id start_vapryx --root --seed 9
+  wait_for 20 smoke_in "$window"
+  check "--root draws into \$XSCREENSAVER_WINDOW=$id ($form)" $?
+  stop_vapryx
+  end_window
+done
+
+# --root without it: the root window. --window-id wins over --root.
+make_window 300x200
+start_vapryx --root --window-id "$window" --seed 10
+wait_for 20 smoke_in "$window"
+check "--window-id wins over --root" $?
+stop_vapryx
+end_window
+start_vapryx --root --font "No Such Face At All" --seed 11
+wait_for 20 smoke_in root
+check "--root without \$XSCREENSAVER_WINDOW draws on the root window, in an unknown font" $?
+stop_vapryx
+
+# Its own window: found by name, closed by a click.
+start_vapryx --verbose --seed 12
+wait_for 20 bash -c "xdotool search --name '^Vapryx$' > '$work/own'"
+own=$(head -n1 "$work/own" 2>/dev/null)
+wait_for 20 smoke_in "${own:-0}"
+check "its own window 'Vapryx' shows smoke" $?
+grep -q "font: .*\"Arial Black\" is not installed" "$work/stderr"
+check "--verbose says which face stands in for Arial Black" $?
+xdotool mousemove --window "${own:-0}" 100 100 click 1 2>/dev/null
+vapryx_exit 5
+check "a click closes its own window with status 0 (got $exit_code)" "$([ "$exit_code" = 0 ] && echo 0 || echo 1)"
+
+echo "x11: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
