@@ -1,6 +1,7 @@
 // step_bench.cpp: speed of the frame step and of each of its stages, against a baseline
 // that copies the bytes a step must at least touch (5 x W x H: the field and its source
-// map). Ends with one line per size: "ratio StepSmokeField/copy-baseline WxH: R".
+// map). Ends with one line per size: "ratio StepSmokeField/copy-baseline WxH: R", then the
+// ratio of presenting the field on a 1920 x 1080 window to copying that window's bytes.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "present/scale.h"
 #include "smoke/decay.h"
 #include "smoke/field.h"
 #include "smoke/filters.h"
@@ -121,6 +123,33 @@ void Remap(benchmark::State& state) {
   }
 }
 
+// Presenting an 800 x 600 field on a 1920 x 1080 32-bit window (palette look-up and
+// nearest-neighbour scale), against copying the window's bytes once.
+constexpr int32_t kWindowWidth = 1920, kWindowHeight = 1080;
+
+void PresentCopyBaseline(benchmark::State& state) {
+  const size_t bytes = static_cast<size_t>(kWindowWidth) * kWindowHeight * 4;
+  std::vector<uint8_t> from(bytes, 1), to(bytes, 2);
+  for (auto _ : state) {
+    std::memcpy(to.data(), from.data(), bytes);
+    benchmark::DoNotOptimize(to.data());
+    benchmark::ClobberMemory();
+  }
+}
+
+void Present(benchmark::State& state) {
+  SmokeEngine* e = &Engine(800).engine;
+  uint32_t palette[256];
+  for (uint32_t i = 0; i < 256; ++i) palette[i] = i * 0x010101u;
+  const FieldView view = FitFieldToWindow(e->width, e->height, 250, kWindowWidth, kWindowHeight);
+  std::vector<uint32_t> image(static_cast<size_t>(kWindowWidth) * kWindowHeight);
+  for (auto _ : state) {
+    PresentField(e->smokeField, e->width, palette, view, image.data(), kWindowWidth);
+    benchmark::DoNotOptimize(image.data());
+    benchmark::ClobberMemory();
+  }
+}
+
 // Collects the median time of each benchmark while printing as usual.
 class RecordingReporter : public benchmark::ConsoleReporter {
  public:
@@ -146,6 +175,8 @@ BENCHMARK(Flicker) SIZES;
 BENCHMARK(Smooth) SIZES;
 BENCHMARK(Blur) SIZES;
 BENCHMARK(Remap) SIZES;
+BENCHMARK(PresentCopyBaseline)->Repetitions(7)->MinTime(0.1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(Present)->Repetitions(7)->MinTime(0.1)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
@@ -164,6 +195,12 @@ int main(int argc, char** argv) {
   };
   ratio("PlainStep", "plain-step");
   ratio("Step", "StepSmokeField");
+  const auto copy = reporter.medians.find("PresentCopyBaseline/");
+  const auto present = reporter.medians.find("Present/");
+  if (copy != reporter.medians.end() && present != reporter.medians.end()) {
+    std::printf("ratio Present800x600->1920x1080/copy-baseline: %.2f\n",
+                present->second / copy->second);
+  }
   benchmark::Shutdown();
   return 0;
 }
