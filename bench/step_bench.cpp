@@ -175,8 +175,8 @@ BENCHMARK(Flicker) SIZES;
 BENCHMARK(Smooth) SIZES;
 BENCHMARK(Blur) SIZES;
 BENCHMARK(Remap) SIZES;
-BENCHMARK(PresentCopyBaseline)->Repetitions(7)->MinTime(0.1)->Unit(benchmark::kMicrosecond);
-BENCHMARK(Present)->Repetitions(7)->MinTime(0.1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(PresentCopyBaseline)->Repetitions(9)->MinTime(0.3)->Unit(benchmark::kMicrosecond);
+BENCHMARK(Present)->Repetitions(9)->MinTime(0.3)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
