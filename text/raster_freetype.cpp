@@ -101,7 +101,9 @@ TextRaster RenderTextBandFreeType(const char* text, const char* font, int32_t fi
                                   std::string* face) {
   TextRaster none = {nullptr, 0, 0};
   FontFile file;
-  if (!FindFont(font, &file, face)) {
+  const bool found = FindFont(font, &file, face);
+  FcFini();  // the text is rendered once: fontconfig's caches can go
+  if (!found) {
     *face = "no font found";
     return none;
   }
