@@ -65,14 +65,18 @@ BenchEngine& Engine(int32_t width) {
 
 int32_t HeightOf(int32_t width) { return width == 640 ? 480 : 600; }
 
-void CopyBaseline(benchmark::State& state) {
-  const size_t bytes = 5u * state.range(0) * HeightOf(state.range(0));
+// memcpy of `bytes` from one buffer to another, the measure the others are compared with.
+void CopyBytes(benchmark::State& state, size_t bytes) {
   std::vector<uint8_t> from(bytes, 1), to(bytes, 2);
   for (auto _ : state) {
     std::memcpy(to.data(), from.data(), bytes);
     benchmark::DoNotOptimize(to.data());
     benchmark::ClobberMemory();
   }
+}
+
+void CopyBaseline(benchmark::State& state) {
+  CopyBytes(state, 5u * state.range(0) * HeightOf(state.range(0)));
 }
 
 void Step(benchmark::State& state) {
@@ -128,13 +132,7 @@ void Remap(benchmark::State& state) {
 constexpr int32_t kWindowWidth = 1920, kWindowHeight = 1080;
 
 void PresentCopyBaseline(benchmark::State& state) {
-  const size_t bytes = static_cast<size_t>(kWindowWidth) * kWindowHeight * 4;
-  std::vector<uint8_t> from(bytes, 1), to(bytes, 2);
-  for (auto _ : state) {
-    std::memcpy(to.data(), from.data(), bytes);
-    benchmark::DoNotOptimize(to.data());
-    benchmark::ClobberMemory();
-  }
+  CopyBytes(state, static_cast<size_t>(kWindowWidth) * kWindowHeight * 4);
 }
 
 void Present(benchmark::State& state) {

@@ -148,5 +148,17 @@ xdotool mousemove --window "${own:-0}" 100 100 click 1 2>/dev/null
 vapryx_exit 5
 check "a click closes its own window with status 0 (got $exit_code)" "$([ "$exit_code" = 0 ] && echo 0 || echo 1)"
 
+# A display without a 24- or 32-bit TrueColor visual is refused with one line.
+cleanup
+exec 3> "$work/display16"
+Xvfb -displayfd 3 -screen 0 640x480x16 -nolisten tcp -noreset > "$work/xvfb16.log" 2>&1 &
+xvfb_pid=$!
+exec 3>&-
+wait_for 10 test -s "$work/display16"
+DISPLAY=":$(head -n1 "$work/display16")" "$vapryx" --root > /dev/null 2> "$work/bad" < /dev/null
+rc=$?
+check "a 16-bit display is refused: exit 1, one line naming TrueColor" \
+  "$([ "$rc" -eq 1 ] && [ "$(grep -c . "$work/bad")" -eq 1 ] && grep -q TrueColor "$work/bad" && echo 0 || echo 1)"
+
 echo "x11: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
