@@ -64,6 +64,28 @@ run 2 "bad brightness"        "${base[@]}" --raster good.pgm --field out.raw --b
 run 2 "missing option value"  "${base[@]}" --raster good.pgm --field
 run 2 "missing option"        --size 640x480 --volume 5 --frames 3 --raster good.pgm --field out.raw
 run 2 "unknown option"        "${base[@]}" --raster good.pgm --field out.raw --speed 3
+run 2 "a line break in a value" --size $'640\nx480' --volume 5 --seed 1 --frames 3 --raster good.pgm --field out.raw
+run 2 "raster is a directory" "${base[@]}" --raster . --field out.raw
+run 2 "raster without end"    "${base[@]}" --raster /dev/zero --field out.raw
+# A failed write leaves what was at the path as it was, and nothing of its own.
+mkdir -p outdir
+run 2 "field onto a directory" "${base[@]}" --raster good.pgm --field outdir
+run 2 "field into a directory path" "${base[@]}" --raster good.pgm --field outdir/
+[ -d outdir ] && [ -z "$(ls -A . | grep -v -E '^(outdir|.*\.(pgm|txt))$')" ] \
+  || { failures=$((failures + 1)); echo "FAIL: a failed write removed the directory or left a file"; }
+# A file the user may not write, in a folder they may: kept as it was (as an unprivileged user).
+if [ "$(id -u)" -eq 0 ] && [ ${#sim[@]} -eq 1 ] && command -v setpriv > /dev/null; then
+  mkdir -p shared && chmod 777 shared && echo keep > shared/out.raw && chmod 444 shared/out.raw
+  chmod o+rx . && chmod o+r good.pgm
+  setpriv --reuid=65534 --regid=65534 --clear-groups "${sim[@]}" "${base[@]}" --raster good.pgm \
+    --field shared/out.raw > /dev/null 2> stderr.txt < /dev/null
+  rc=$?
+  if [ $rc -eq 2 ] && [ "$(cat shared/out.raw)" = keep ] && [ "$(ls shared)" = out.raw ]; then
+    passed=$((passed + 1))
+  else
+    failures=$((failures + 1)); echo "FAIL: a read-only field file: exit $rc, $(ls shared | tr '\n' ' ')"
+  fi
+fi
 run 0 "help"                  --help
 grep -q -- '--brightness' stdout.txt || { failures=$((failures + 1)); echo "FAIL: help does not explain --brightness"; }
 
