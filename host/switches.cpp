@@ -24,12 +24,13 @@ int32_t ReadNumber(const char* p) {
 }  // namespace
 
 int FindSwitch(const char* commandLine, char letter, int32_t* value) {
+  *value = 0;
+  if (letter == '\0') return 0;  // no switch has it; its patterns would end the search early
   char line[kSwitchBufferBytes] = {};
   if (commandLine != nullptr) std::strncpy(line, commandLine, kSwitchBufferBytes - 1);
 
   const char patterns[4][3] = {
       {'/', letter, 0}, {'/', UpperCase(letter), 0}, {'-', letter, 0}, {'-', UpperCase(letter), 0}};
-  *value = 0;
   for (const char* pattern : patterns) {
     const char* found = std::strstr(line, pattern);
     if (found == nullptr) continue;

@@ -12,7 +12,7 @@ constexpr int32_t kSwitchBufferBytes = 1000;
 // occurrence). The one character after the letter is skipped, whatever it is, and a number
 // after it is read as atol does (blanks, sign, digits; 0 without digits; beyond 32 bits it
 // saturates). Writes 0 to *value when the switch or the number is missing. Returns 1 when
-// the switch is present.
+// the switch is present; the letter 0 is never present.
 int FindSwitch(const char* commandLine, char letter, int32_t* value);
 
 struct RunChoice {

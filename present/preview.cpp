@@ -8,6 +8,11 @@ int32_t PreviewStride(int32_t previewWidth) { return (previewWidth + 3) & ~3; }
 int FillPreviewSampleTable(uint32_t* sampleTable, int32_t previewWidth, int32_t previewHeight,
                            int32_t fieldWidth, int32_t fieldHeight) {
   if (previewWidth < 0 || previewHeight < 0) return 0;
+  // Offsets are 32-bit: a field they cannot all address is refused, as is an empty one.
+  if (fieldWidth <= 0 || fieldHeight <= 0 ||
+      static_cast<uint64_t>(fieldWidth) * static_cast<uint64_t>(fieldHeight) > UINT32_MAX) {
+    return 0;
+  }
   if (previewWidth == 0 || previewHeight == 0) return 1;
   const double stepX = static_cast<double>(fieldWidth) / static_cast<uint32_t>(previewWidth);
   const double stepY = static_cast<double>(fieldHeight) / static_cast<uint32_t>(previewHeight);

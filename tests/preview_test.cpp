@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -41,7 +42,11 @@ TEST(PreviewSampling, EmptyAndNegativeSizes) {
   std::vector<uint32_t> table(4, 7);
   EXPECT_EQ(FillPreviewSampleTable(table.data(), 0, 112, 640, 480), 1);
   EXPECT_EQ(FillPreviewSampleTable(table.data(), 152, 0, 640, 480), 1);
-  EXPECT_EQ(FillPreviewSampleTable(table.data(), -2, 2, 640, 480), 0);
+  for (auto [pw, ph, w, h] : {std::tuple{-2, 2, 640, 480}, std::tuple{2, -2, 640, 480},
+                              std::tuple{2, 2, INT32_MAX, INT32_MAX}, std::tuple{2, 2, -640, 480},
+                              std::tuple{2, 2, 640, 0}}) {
+    EXPECT_EQ(FillPreviewSampleTable(table.data(), pw, ph, w, h), 0) << pw << " " << ph << " " << w;
+  }
   EXPECT_EQ(table, std::vector<uint32_t>(4, 7));
   EXPECT_EQ(PreviewStride(150), 152);
   EXPECT_EQ(PreviewStride(152), 152);

@@ -48,6 +48,10 @@ TEST(FindSwitch, LongLinesAreSearchedInTheirFirst999Characters) {
   const std::string edge = std::string(997, ' ') + "/p";  // ends exactly at the copy's end
   EXPECT_EQ(FindSwitch(edge.c_str(), 'p', &value), 1);
   EXPECT_EQ(value, 0);
+  // The letter 0 is no switch, even where a '/' ends the copy.
+  value = -1;
+  EXPECT_EQ(FindSwitch((std::string(998, ' ') + "/").c_str(), '\0', &value), 0);
+  EXPECT_EQ(value, 0);
 }
 
 TEST(ChooseRunMode, PreviewThenFullScreenThenTheDialog) {
