@@ -66,6 +66,12 @@ TEST(FieldPalette, PureRedRampsFromBlackThroughRedToWhite) {
 
 TEST(FieldPalette, TheColourItselfSitsAtEntry128) {
   EXPECT_EQ(Palette(ColorRef(0, 255, 0), 5)[128], (Rgb{0, 255, 0}));
+  // Green largest with blue second: the hue lies between green and cyan (about 150 degrees),
+  // so half way up the ramp blue is about half and red nearly nothing.
+  const Rgb springGreen = Palette(ColorRef(0, 255, 128), 5)[128];
+  EXPECT_EQ(springGreen.g, 255);
+  EXPECT_LE(springGreen.r, 2);
+  EXPECT_NEAR(springGreen.b, 128, 3);
   EXPECT_EQ(Palette(ColorRef(0, 0, 255), 5)[128], (Rgb{0, 0, 255}));
   EXPECT_EQ(Palette(ColorRef(255, 255, 0), 5)[128], (Rgb{255, 255, 0}));
 }
@@ -98,13 +104,15 @@ TEST(FieldPalette, HeaderDescribesATopDownPicture) {
   EXPECT_EQ(std::memcmp(p.info.data(), expected, 40), 0);
 }
 
-TEST(HueToComponent, WrapsOnceAndKeepsExactly360) {
+TEST(HueToComponent, WrapsOnlyOnce) {
   // m1 = 0.25, m2 = 0.75: the rising, flat, falling and low stretches of the hue circle.
   EXPECT_EQ(HueToComponent(0.25, 0.75, 30), (0.5 * 30) * kOneOver60 + 0.25);
   EXPECT_EQ(HueToComponent(0.25, 0.75, 390), HueToComponent(0.25, 0.75, 30));
   EXPECT_EQ(HueToComponent(0.25, 0.75, -330), HueToComponent(0.25, 0.75, 30));
   EXPECT_EQ(HueToComponent(0.25, 0.75, 120), 0.75);
   EXPECT_EQ(HueToComponent(0.25, 0.75, 210), (0.5 * 30) * kOneOver60 + 0.25);
-  EXPECT_EQ(HueToComponent(0.25, 0.75, 360), 0.25);
+  // One turn is taken off or added, never more: 750 stays past 240, -690 stays below 0.
+  EXPECT_EQ(HueToComponent(0.25, 0.75, 750), 0.25);
+  EXPECT_DOUBLE_EQ(HueToComponent(0.25, 0.75, -690), -2.5);
   EXPECT_EQ(HueToComponent(0.25, 0.75, 300), 0.25);
 }
