@@ -155,7 +155,7 @@ void BuildPalette() {
 int Reshape() {
   DestroyWindowImage(Host.display, &Host.image);
   const int32_t w = Host.width > 0 ? Host.width : 1, h = Host.height > 0 ? Host.height : 1;
-  if (!CreateWindowImage(Host.display, Host.visual, Host.depth, w, h, true, &Host.image)) return 0;
+  if (!CreateWindowImage(Host.display, Host.visual, Host.depth, w, h, &Host.image)) return 0;
   const SmokeEngine& e = Host.smoke.engine;
   Host.view = FitFieldToWindow(e.width, e.height, Host.bandHeight, w, h);
   Host.resized = false;

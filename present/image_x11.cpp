@@ -57,11 +57,11 @@ bool CreateSharedImage(Display* display, Visual* visual, int depth, int32_t widt
 }  // namespace
 
 int CreateWindowImage(Display* display, Visual* visual, int depth, int32_t width,
-                      int32_t height, bool allowShared, WindowImage* image) {
+                      int32_t height, WindowImage* image) {
   *image = WindowImage{};
   image->width = width;
   image->height = height;
-  if (!allowShared || !CreateSharedImage(display, visual, depth, width, height, image)) {
+  if (!CreateSharedImage(display, visual, depth, width, height, image)) {
     XImage* x = XCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr,
                              static_cast<unsigned>(width), static_cast<unsigned>(height), 32, 0);
     if (x == nullptr) return 0;

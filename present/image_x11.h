@@ -18,7 +18,7 @@ struct WindowImage {
 // 1 with an image of width x height at 32 bits a pixel for the visual, 0 when the display
 // offers none (a visual whose pixels are not 32 bits wide).
 int CreateWindowImage(Display* display, Visual* visual, int depth, int32_t width,
-                      int32_t height, bool allowShared, WindowImage* image);
+                      int32_t height, WindowImage* image);
 // The image's pixels, rows ImageStride pixels apart.
 uint32_t* ImagePixels(const WindowImage& image);
 size_t ImageStride(const WindowImage& image);

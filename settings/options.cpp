@@ -99,10 +99,10 @@ struct OptionStore {
 
 int ReadOptionString(void* context, const char* name, char* buffer, uint32_t bufferSize) {
   const OptionStore* store = static_cast<const OptionStore*>(context);
-  const char* value = std::strcmp(name, "Text") == 0   ? store->text
-                      : std::strcmp(name, "Font") == 0 ? store->font
-                      : store->color[0] != '\0'        ? store->color
-                                                       : nullptr;
+  const char* value = nullptr;
+  if (std::strcmp(name, "Text") == 0) value = store->text;
+  if (std::strcmp(name, "Font") == 0) value = store->font;
+  if (std::strcmp(name, "Color") == 0 && store->color[0] != '\0') value = store->color;
   if (value == nullptr) return 0;
   // The rule a stored string follows: an empty one keeps the default.
   return AcceptStringData(reinterpret_cast<const uint8_t*>(value),
