@@ -20,6 +20,7 @@
 #include "present/palette.h"
 #include "present/scale.h"
 #include "settings/options.h"
+#include "settings/preferences_posix.h"
 #include "smoke/field.h"
 #include "text/band.h"
 #include "text/raster_freetype.h"
@@ -254,6 +255,14 @@ int main(int argc, char** argv) {
   if (!ParseProgramOptions(argc, argv, &Host.options, &error)) return Fail(error);
   if (Host.options.help) return std::fputs(kProgramUsage, stdout), 0;
   if (Host.options.version) return std::printf("%s\n", kProgramVersion), 0;
+  if (Host.options.registerOnly) {
+    // What it registers is the plain command; settings belong to XScreenSaver's dialog.
+    if (argc != 2) return Fail("--register takes no other options");
+    std::string message;
+    const int status = RegisterWithXScreenSaver(&message);
+    std::fprintf(status == 0 ? stdout : stderr, "vapryx: %s\n", message.c_str());
+    return status;
+  }
 
   Host.display = XOpenDisplay(nullptr);
   if (Host.display == nullptr) return Fail("cannot open the display (is DISPLAY set?)");

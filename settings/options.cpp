@@ -18,7 +18,7 @@ const char kProgramUsage[] =
     "  --window-id ID         the window ID (hex 0x... or decimal); wins over --root\n"
     "\n"
     "Settings:\n"
-    "  --text TEXT            the text, at most 99 bytes (default: name)\n"
+    "  --text TEXT            the text; only its first 99 bytes are used (default: name)\n"
     "  --font FAMILY          the font family (default: Arial Black; a heavy sans-serif\n"
     "                         stands in when it is not installed)\n"
     "  --resolution WxH       the smoke field, 640x480 (default) or 800x600\n"
@@ -90,8 +90,8 @@ bool ParseColorOption(const char* text, uint32_t* color) {
 
 // The settings given on the command line, handed to the load rules as a store would.
 struct OptionStore {
-  const char* text = nullptr;
-  const char* font = nullptr;
+  std::string text;
+  std::string font;
   char color[kColorStringBytes] = {};
   bool haveResolution = false, haveVolume = false, haveBrightness = false;
   uint32_t resolution = 0, volume = 0, brightness = 0;
@@ -100,8 +100,8 @@ struct OptionStore {
 int ReadOptionString(void* context, const char* name, char* buffer, uint32_t bufferSize) {
   const OptionStore* store = static_cast<const OptionStore*>(context);
   const char* value = nullptr;
-  if (std::strcmp(name, "Text") == 0) value = store->text;
-  if (std::strcmp(name, "Font") == 0) value = store->font;
+  if (std::strcmp(name, "Text") == 0) value = store->text.c_str();
+  if (std::strcmp(name, "Font") == 0) value = store->font.c_str();
   if (std::strcmp(name, "Color") == 0 && store->color[0] != '\0') value = store->color;
   if (value == nullptr) return 0;
   // The rule a stored string follows: an empty one keeps the default.
@@ -146,7 +146,7 @@ int ParseProgramOptions(int argc, const char* const* argv, ProgramOptions* optio
       name.erase(equals);
     }
     const bool flag = name == "root" || name == "fps" || name == "verbose" || name == "help" ||
-                      name == "h" || name == "version";
+                      name == "h" || name == "version" || name == "register";
     const bool valued = name == "window-id" || name == "text" || name == "font" ||
                         name == "resolution" || name == "volume" || name == "brightness" ||
                         name == "color" || name == "seed" || name == "delay";
@@ -164,6 +164,7 @@ int ParseProgramOptions(int argc, const char* const* argv, ProgramOptions* optio
       if (name == "verbose") options->verbose = true;
       if (name == "help" || name == "h") options->help = true;
       if (name == "version") options->version = true;
+      if (name == "register") options->registerOnly = true;
       continue;
     }
     if (value == nullptr) {
@@ -182,9 +183,15 @@ int ParseProgramOptions(int argc, const char* const* argv, ProgramOptions* optio
       options->windowId = ParseWindowId(value);
       if (options->windowId == 0) return bad("expected a window id, hex 0x... or decimal");
     } else if (name == "text" || name == "font") {
-      if (std::strlen(value) >= static_cast<size_t>(kSettingTextBytes))
-        return bad("at most 99 bytes");
-      (name == "text" ? store.text : store.font) = value;
+      // Too long for the setting: cut, not refused, since XScreenSaver's settings dialog
+      // sets no limit and a refused option is a saver that dies.
+      std::string& kept = name == "text" ? store.text : store.font;
+      kept = value;
+      if (kept.size() >= static_cast<size_t>(kSettingTextBytes)) {
+        size_t cut = kSettingTextBytes - 1;
+        while (cut > 0 && (static_cast<unsigned char>(kept[cut]) & 0xC0) == 0x80) --cut;
+        kept.resize(cut);
+      }
     } else if (name == "resolution") {
       if (std::strcmp(value, "640x480") == 0) {
         store.resolution = 0;
@@ -199,6 +206,7 @@ int ParseProgramOptions(int argc, const char* const* argv, ProgramOptions* optio
       (name == "volume" ? store.volume : store.brightness) = static_cast<uint32_t>(v);
       (name == "volume" ? store.haveVolume : store.haveBrightness) = true;
     } else if (name == "color") {
+      if (*value == '\0') continue;  // the default, as for text and font
       uint32_t color;
       if (!ParseColorOption(value, &color)) return bad("expected RRGGBB, #RRGGBB or R,G,B");
       FormatColorString(color, store.color);

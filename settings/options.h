@@ -18,6 +18,7 @@ struct ProgramOptions {
   bool verbose = false;
   bool help = false;
   bool version = false;
+  bool registerOnly = false;     // --register: add it to ~/.xscreensaver and exit
 };
 
 // Reads the command line (one or two dashes; a value as the next argument or after '=').

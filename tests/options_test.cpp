@@ -59,22 +59,27 @@ TEST(ParseProgramOptions, GoodLines) {
   ASSERT_EQ(Parse({"--text", "", "--font="}, &empty, &error), 1);
   EXPECT_STREQ(empty.settings.text, "name");
   EXPECT_STREQ(empty.settings.font, "Arial Black");
-  // 99 bytes fit the setting's buffer.
-  const std::string longest(99, 'x');
-  ProgramOptions full;
-  ASSERT_EQ(Parse({"--text", longest.c_str()}, &full, &error), 1);
-  EXPECT_EQ(full.settings.text, longest);
+  ProgramOptions noColor;
+  ASSERT_EQ(Parse({"--color", ""}, &noColor, &error), 1);
+  EXPECT_EQ(noColor.settings.color, 0xFFFFFFu);
+  // Longer than the setting's 99 bytes: cut there, never inside a character.
+  for (auto [given, kept] : {std::pair{std::string(99, 'x'), std::string(99, 'x')},
+                             std::pair{std::string(120, 'x'), std::string(99, 'x')},
+                             std::pair{std::string(98, 'x') + "\xC3\xA9", std::string(98, 'x')}}) {
+    ProgramOptions full;
+    ASSERT_EQ(Parse({"--font", given.c_str()}, &full, &error), 1);
+    EXPECT_EQ(full.settings.font, kept);
+  }
 }
 
 TEST(ParseProgramOptions, BadLinesNameTheOptionOnOneLine) {
-  const std::string tooLong(100, 'x');
   const std::vector<std::vector<const char*>> lines = {
       {"--bogus"}, {"root"}, {"--volume"}, {"--volume", "11"}, {"--volume", "-1"},
       {"--brightness", "5x"}, {"--resolution", "1024x768"}, {"--color", "12345"},
       {"--color", "#GG0000"}, {"--color", "1,2"}, {"--color", "256,0,0"},
       {"--seed", "-1"}, {"--seed", "4294967296"}, {"--delay", "1000001"},
       {"--window-id", "0"}, {"--window-id", "zz"}, {"--window-id", "-5"},
-      {"--text", tooLong.c_str()}, {"--fps=1"}, {"--volume", " 5"},
+      {"--register=yes"}, {"--fps=1"}, {"--volume", " 5"},
   };
   for (const auto& line : lines) {
     ProgramOptions o;

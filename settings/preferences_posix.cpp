@@ -1,0 +1,139 @@
+// preferences_posix.cpp: reading and replacing ~/.xscreensaver for --register.
+#include "settings/preferences_posix.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+#include "settings/programs_list.h"
+
+namespace {
+
+// Far beyond any preferences file; a larger one is not one.
+constexpr size_t kMaxPreferencesBytes = 4 << 20;
+
+std::string HomeFolder() {
+  const char* home = std::getenv("HOME");
+  if (home != nullptr && *home != '\0') return home;
+  const passwd* user = getpwuid(getuid());
+  return user != nullptr && user->pw_dir != nullptr ? user->pw_dir : "";
+}
+
+std::string Folder(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool WriteAll(int fd, const std::string& bytes) {
+  for (size_t done = 0; done < bytes.size();) {
+    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// Writes `bytes` to a new file beside `path` and renames it over `path`; false with errno's
+// text in `why`, leaving `path` as it was.
+bool ReplaceFile(const std::string& path, const std::string& bytes, mode_t mode,
+                 const struct stat* owner, std::string* why) {
+  const std::string temporary = path + ".vapryx-" + std::to_string(getpid());
+  const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+  if (fd < 0) return *why = std::strerror(errno), false;
+  bool ok = WriteAll(fd, bytes);
+  if (ok && owner != nullptr) {
+    // Keep the mode and owner the old file had (umask does not get a say in them).
+    ok = fchmod(fd, owner->st_mode & 07777) == 0;
+    if (ok && owner->st_uid != geteuid()) (void)!fchown(fd, owner->st_uid, owner->st_gid);
+  }
+  ok = ok && fsync(fd) == 0;
+  const int savedErrno = errno;
+  ok = close(fd) == 0 && ok;
+  if (ok && rename(temporary.c_str(), path.c_str()) == 0) {
+    const int folder = open(Folder(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) fsync(folder), close(folder);
+    return true;
+  }
+  *why = std::strerror(ok ? errno : savedErrno);
+  unlink(temporary.c_str());
+  return false;
+}
+
+bool ReadAll(const std::string& path, std::string* bytes, std::string* why) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return *why = std::strerror(errno), false;
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      *why = std::strerror(errno);
+      close(fd);
+      return false;
+    }
+    if (n == 0) break;
+    bytes->append(buffer, static_cast<size_t>(n));
+    if (bytes->size() > kMaxPreferencesBytes) {
+      *why = "it is larger than " + std::to_string(kMaxPreferencesBytes) + " bytes";
+      close(fd);
+      return false;
+    }
+  }
+  close(fd);
+  return true;
+}
+
+}  // namespace
+
+int RegisterWithXScreenSaver(std::string* message) {
+  const std::string home = HomeFolder();
+  if (home.empty()) return *message = "cannot tell the home folder (HOME is not set)", 1;
+  std::string path = home + "/.xscreensaver";
+  std::string why, file, edited;
+
+  struct stat info;
+  const bool exists = stat(path.c_str(), &info) == 0;
+  if (!exists && errno != ENOENT) {
+    return *message = "cannot read " + path + ": " + std::strerror(errno) + "; left as it was", 1;
+  }
+  if (exists) {
+    // A link (a managed dotfile) stays a link: its target is what changes.
+    char target[PATH_MAX];
+    if (realpath(path.c_str(), target) != nullptr) path = target;
+    if (!S_ISREG(info.st_mode)) return *message = path + " is not a regular file; left as it was", 1;
+    if (!ReadAll(path, &file, &why)) return *message = "cannot read " + path + ": " + why + "; left as it was", 1;
+  }
+
+  switch (AddToProgramsList(file, &edited, &why)) {
+    case kProgramsEntryPresent:
+      return *message = "\"Vapryx\" is already in the programs list of " + path, 0;
+    case kProgramsEntryOff:
+      return *message = "\"Vapryx\" is in the programs list of " + path +
+                        " but turned off (its line starts with '-'); left as it is: turn it on "
+                        "in XScreenSaver's settings",
+             0;
+    case kProgramsFileUnclear:
+      return *message = "cannot make sense of " + path + ": " + why + "; left as it was", 1;
+    case kProgramsEntryAdded:
+      break;
+  }
+
+  std::string backup;
+  if (exists) {
+    backup = path + ".vapryx-backup";
+    if (!ReplaceFile(backup, file, 0600, &info, &why))
+      return *message = "cannot write the backup " + backup + ": " + why + "; " + path + " left as it was", 1;
+  }
+  if (!ReplaceFile(path, edited, 0644, exists ? &info : nullptr, &why))
+    return *message = "cannot write " + path + ": " + why + "; left as it was", 1;
+  *message = "added \"Vapryx\" to the programs list of " + path;
+  if (exists) *message += " (the file as it was is in " + backup + ")";
+  return 0;
+}
