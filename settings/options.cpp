@@ -6,7 +6,10 @@
 #include <cstdlib>
 #include <cstring>
 
-const char kProgramVersion[] = "vapryx 1.0";
+#ifndef VAPRYX_VERSION
+#define VAPRYX_VERSION "unknown"
+#endif
+const char kProgramVersion[] = "vapryx " VAPRYX_VERSION;
 
 const char kProgramUsage[] =
     "usage: vapryx [options]\n"
@@ -25,12 +28,14 @@ const char kProgramUsage[] =
     "  --volume N             amount of smoke, 0..10 (default 5)\n"
     "  --brightness N         brightness of the colour ramp, 0..10 (default 5)\n"
     "  --color COLOR          RRGGBB, #RRGGBB or R,G,B (default ffffff)\n"
+    "  An empty text, font or colour keeps the default.\n"
     "\n"
     "Running:\n"
     "  --seed N               seed of the random generator, 0..4294967295 (default: the clock)\n"
     "  --delay MICROSECONDS   time between frames, 0..1000000 (default 33000)\n"
     "  --fps                  show the frame rate in a corner\n"
     "  --verbose              say which font face is used, and the frame rate every 5 s\n"
+    "  --register             add \"Vapryx\" to the programs list in ~/.xscreensaver, then exit\n"
     "  --help, --version\n"
     "\n"
     "One or two dashes are the same. Its own window closes on a key press or a click;\n"

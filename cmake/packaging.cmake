@@ -1,0 +1,44 @@
+# Install layout and the Debian package (native builds). Debian's XScreenSaver runs hacks
+# from /usr/libexec/xscreensaver and reads settings files from one folder only, so the
+# default prefix is /usr (CMakePresets.json sets it).
+include(GNUInstallDirs)
+
+set(VAPRYX_HACK_DIR ${CMAKE_INSTALL_LIBEXECDIR}/xscreensaver)
+install(TARGETS vapryx RUNTIME DESTINATION ${VAPRYX_HACK_DIR})
+# On PATH as well, so that `vapryx --register` and `vapryx --help` work from a shell.
+install(CODE "
+  file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
+  file(CREATE_LINK ../${VAPRYX_HACK_DIR}/vapryx
+       \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/vapryx\" SYMBOLIC)")
+install(FILES res/vapryx.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/xscreensaver/config)
+
+# The man page, compressed as Debian's policy wants (-n: no name or time stamp inside).
+find_program(GZIP gzip REQUIRED)
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/vapryx.6.gz
+                   COMMAND ${GZIP} -9nc ${CMAKE_SOURCE_DIR}/res/vapryx.6 > ${CMAKE_BINARY_DIR}/vapryx.6.gz
+                   DEPENDS res/vapryx.6 VERBATIM)
+add_custom_target(vapryx_man ALL DEPENDS ${CMAKE_BINARY_DIR}/vapryx.6.gz)
+install(FILES ${CMAKE_BINARY_DIR}/vapryx.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+install(FILES README.md res/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME vapryx)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "Vapryx developers <vapryx@localhost>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "coloured smoke pouring out of a text, for XScreenSaver")
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "A slowly moving cloud of coloured smoke pours out of the flickering outline of a short
+text, in a font of your choice. The smoke rises above the middle of the screen and sinks
+below it, parting left and right along a wavy line. Run 'vapryx --register' once to list
+it in XScreenSaver's settings.")
+set(CPACK_PACKAGE_DIRECTORY ${CMAKE_SOURCE_DIR}/build/package)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION x11)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# Libraries from dpkg-shlibdeps; the stand-in font is data, so it is named here.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xscreensaver")
+set(CPACK_STRIP_FILES ON)
+include(CPack)

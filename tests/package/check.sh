@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# The Debian package: built by CPack from BUILD, its file list, its control fields and
+# dependencies, a stripped program that runs from the unpacked tree, and a man page that
+# documents every option the program has.
+# Usage: tests/package/check.sh BUILD
+set -uo pipefail
+build=$(realpath "$1")
+source_dir=$(cd "$(dirname "$0")/../.." && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+passed=0 failures=0
+check() {  # check NAME STATUS
+  if [ "$2" -eq 0 ]; then passed=$((passed + 1)); else failures=$((failures + 1)); echo "FAIL: $1"; fi
+}
+
+(cd "$build" && cpack -B "$work/out" > "$work/cpack.log" 2>&1) || { cat "$work/cpack.log"; exit 1; }
+deb=$(ls "$work"/out/vapryx_*_amd64.deb 2>/dev/null | head -n1)
+[ -f "$deb" ] || { echo "FAIL: no vapryx_<version>_amd64.deb"; cat "$work/cpack.log"; exit 1; }
+
+version=$("$build/vapryx" --version | awk '{print $2}')
+check "file name carries the program's version ($version)" \
+  "$([ "$(basename "$deb")" = "vapryx_${version}_amd64.deb" ] && echo 0 || echo 1)"
+field() { dpkg-deb -f "$deb" "$1"; }
+check "control: package, version, architecture" \
+  "$([ "$(field Package)" = vapryx ] && [ "$(field Version)" = "$version" ] && [ "$(field Architecture)" = amd64 ] && echo 0 || echo 1)"
+depends=$(field Depends)
+missing=""
+for lib in libc6 libstdc++6 libfreetype6 libfontconfig1 libx11-6 libxext6 fonts-dejavu-core; do
+  echo "$depends" | tr ',' '\n' | awk '{print $1}' | grep -q -F -x "$lib" || missing="$missing $lib"
+done
+check "depends on what it links (from shlibdeps) and the stand-in font:$missing" "$([ -z "$missing" ] && echo 0 || echo 1)"
+check "no development package among the dependencies" "$(echo "$depends" | grep -q -- -dev && echo 1 || echo 0)"
+
+dpkg-deb -c "$deb" | awk '{print $6 ($1 ~ /^l/ ? " -> " $8 : "")}' | grep -v '/$' | sort > "$work/files"
+cat > "$work/expected" <<'LIST'
+./usr/bin/vapryx -> ../libexec/xscreensaver/vapryx
+./usr/libexec/xscreensaver/vapryx
+./usr/share/doc/vapryx/README.md
+./usr/share/doc/vapryx/copyright
+./usr/share/man/man6/vapryx.6.gz
+./usr/share/xscreensaver/config/vapryx.xml
+LIST
+check "file list: $(diff "$work/expected" "$work/files" | grep '^[<>]' | tr '\n' ' ')" \
+  "$(cmp -s "$work/expected" "$work/files" && echo 0 || echo 1)"
+
+dpkg-deb -x "$deb" "$work/root"
+hack="$work/root/usr/libexec/xscreensaver/vapryx"
+check "the program is stripped and runs: --version, --help" \
+  "$(file "$hack" > "$work/file"; grep -q ', stripped' "$work/file" && [ "$("$hack" --version)" = "vapryx $version" ] && "$hack" --help > "$work/help" && grep -q -- --register "$work/help" && echo 0 || echo 1)"
+check "settings file is res/vapryx.xml" \
+  "$(cmp -s "$source_dir/res/vapryx.xml" "$work/root/usr/share/xscreensaver/config/vapryx.xml" && echo 0 || echo 1)"
+
+# Every option --help names has its own entry in the man page, which reads without warnings.
+man=$(zcat "$work/root/usr/share/man/man6/vapryx.6.gz" | sed 's/\\-/-/g; s/\\f[BIRP]//g')
+undocumented=""
+for option in $("$hack" --help | grep -o -E -- '--[a-z-]+' | sort -u); do
+  echo "$man" | grep -q -E -- "^\.BI? $option( |\$)" || undocumented="$undocumented $option"
+done
+check "man page documents every option:$undocumented" "$([ -z "$undocumented" ] && echo 0 || echo 1)"
+warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$work/root/usr/share/man/man6/vapryx.6.gz" 2>&1 > /dev/null)
+check "man page renders without warnings: $warnings" "$([ -z "$warnings" ] && echo 0 || echo 1)"
+check "man page carries the version" "$(echo "$man" | grep -q "vapryx $version" && echo 0 || echo 1)"
+
+echo "package: $passed passed, $failures failed"
+[ "$failures" -eq 0 ]
