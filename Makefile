@@ -4,7 +4,7 @@ SHELL := /bin/bash
 .ONESHELL:
 .SHELLFLAGS := -euo pipefail -c
 
-.PHONY: test test-native test-sanitize test-windows test-e2e bench run package package-check clean
+.PHONY: test test-native test-sanitize test-windows test-e2e bench run package clean
 
 test: test-native test-sanitize test-windows test-e2e
 	@echo "make test: all builds passed"
@@ -45,11 +45,6 @@ package:
 	cmake --build --preset native
 	cd build/native && cpack
 	ls build/package/vapryx_*_amd64.deb
-
-# The package installed with apt into a fresh Debian 12 root (debootstrap; a few minutes).
-package-check: package
-	tools/install-deps.sh native fresh-root
-	tests/package/fresh_root.sh build/package build/fresh-root
 
 # The saver full screen: on your display when DISPLAY is set, else on a private Xvfb with a
 # screenshot after about five seconds.
