@@ -41,10 +41,7 @@ const char kProgramUsage[] =
     "One or two dashes are the same. Its own window closes on a key press or a click;\n"
     "otherwise it draws until it is ended (SIGTERM) or its window is destroyed.\n";
 
-namespace {
-
-// A whole decimal number within [lowest, highest].
-bool ParseNumber(const char* text, long long lowest, long long highest, long long* value) {
+bool ParseWholeNumber(const char* text, long long lowest, long long highest, long long* value) {
   if (*text < '0' || *text > '9') {
     if (*text != '-' || lowest >= 0) return false;
   }
@@ -56,6 +53,8 @@ bool ParseNumber(const char* text, long long lowest, long long highest, long lon
   return true;
 }
 
+namespace {
+
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -63,7 +62,8 @@ int HexDigit(char c) {
   return -1;
 }
 
-// RRGGBB, #RRGGBB or R,G,B to a COLORREF (red in the low byte).
+}  // namespace
+
 bool ParseColorOption(const char* text, uint32_t* color) {
   if (std::strchr(text, ',') != nullptr) {
     uint32_t parts[3];
@@ -74,7 +74,7 @@ bool ParseColorOption(const char* text, uint32_t* color) {
       char part[4] = {};
       std::memcpy(part, p, comma - p);
       long long v;
-      if (!ParseNumber(part, 0, 255, &v)) return false;
+      if (!ParseWholeNumber(part, 0, 255, &v)) return false;
       parts[i] = static_cast<uint32_t>(v);
       p = comma + 1;
     }
@@ -92,6 +92,8 @@ bool ParseColorOption(const char* text, uint32_t* color) {
   *color = (rgb >> 16) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16);
   return true;
 }
+
+namespace {
 
 // The settings given on the command line, handed to the load rules as a store would.
 struct OptionStore {
@@ -207,7 +209,7 @@ int ParseProgramOptions(int argc, const char* const* argv, ProgramOptions* optio
       }
       store.haveResolution = true;
     } else if (name == "volume" || name == "brightness") {
-      if (!ParseNumber(value, 0, 10, &v)) return bad("expected 0..10");
+      if (!ParseWholeNumber(value, 0, 10, &v)) return bad("expected 0..10");
       (name == "volume" ? store.volume : store.brightness) = static_cast<uint32_t>(v);
       (name == "volume" ? store.haveVolume : store.haveBrightness) = true;
     } else if (name == "color") {
@@ -216,10 +218,10 @@ int ParseProgramOptions(int argc, const char* const* argv, ProgramOptions* optio
       if (!ParseColorOption(value, &color)) return bad("expected RRGGBB, #RRGGBB or R,G,B");
       FormatColorString(color, store.color);
     } else if (name == "seed") {
-      if (!ParseNumber(value, 0, UINT32_MAX, &v)) return bad("expected 0..4294967295");
+      if (!ParseWholeNumber(value, 0, UINT32_MAX, &v)) return bad("expected 0..4294967295");
       options->seed = static_cast<uint32_t>(v), options->haveSeed = true;
     } else {
-      if (!ParseNumber(value, 0, 1000000, &v)) return bad("expected 0..1000000 microseconds");
+      if (!ParseWholeNumber(value, 0, 1000000, &v)) return bad("expected 0..1000000 microseconds");
       options->delay = static_cast<int32_t>(v);
     }
   }

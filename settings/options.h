@@ -30,5 +30,12 @@ int ParseProgramOptions(int argc, const char* const* argv, ProgramOptions* optio
 // 0 for anything else.
 unsigned long ParseWindowId(const char* text);
 
+// A whole decimal number within [lowest, highest]: digits only, a leading '-' where the
+// range has negative values.
+bool ParseWholeNumber(const char* text, long long lowest, long long highest, long long* value);
+
+// RRGGBB, #RRGGBB or R,G,B (each 0..255) to a COLORREF (red in the low byte).
+bool ParseColorOption(const char* text, uint32_t* color);
+
 extern const char kProgramUsage[];
 extern const char kProgramVersion[];

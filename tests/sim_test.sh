@@ -26,12 +26,12 @@ printf 'P5\n8 x\n255\n' > header.pgm
 
 run() {  # expected-exit description args...
   local expected=$1 what=$2; shift 2
-  rm -f out.raw out.png
+  rm -f out.raw out.png out.gif
   "${sim[@]}" "$@" > stdout.txt 2> stderr.txt < /dev/null
   local rc=$? ok=1
   [ "$rc" -eq "$expected" ] || ok=0
   if [ "$expected" -eq 2 ]; then
-    [ -e out.raw ] || [ -e out.png ] && ok=0
+    [ -e out.raw ] || [ -e out.png ] || [ -e out.gif ] && ok=0
     [ "$(grep -c . stderr.txt)" -eq 1 ] || ok=0
   fi
   if [ $ok -eq 1 ]; then
@@ -65,12 +65,21 @@ run 2 "missing option value"  "${base[@]}" --raster good.pgm --field
 run 2 "missing option"        --size 640x480 --volume 5 --frames 3 --raster good.pgm --field out.raw
 run 2 "unknown option"        "${base[@]}" --raster good.pgm --field out.raw --speed 3
 run 2 "a line break in a value" --size $'640\nx480' --volume 5 --seed 1 --frames 3 --raster good.pgm --field out.raw
+run 2 "neither raster nor text" "${base[@]}" --field out.raw
+run 2 "raster and text"       "${base[@]}" --raster good.pgm --text name --field out.raw
+run 2 "font without text"     "${base[@]}" --raster good.pgm --font "DejaVu Sans" --field out.raw
+run 2 "a GIF of no frame"     "${base[@]}" --text name --every 4 --gif out.gif
+run 2 "every 0"               "${base[@]}" --text name --every 0 --gif out.gif
+run 2 "GIF delay 0"           "${base[@]}" --text name --gif-delay 0 --gif out.gif
+run 2 "GIF delay over 16 bits" "${base[@]}" --text name --gif-delay 65536 --gif out.gif
 run 2 "raster is a directory" "${base[@]}" --raster . --field out.raw
 run 2 "raster without end"    "${base[@]}" --raster /dev/zero --field out.raw
 # A failed write leaves what was at the path as it was, and nothing of its own.
 mkdir -p outdir
 run 2 "field onto a directory" "${base[@]}" --raster good.pgm --field outdir
 run 2 "field into a directory path" "${base[@]}" --raster good.pgm --field outdir/
+run 2 "GIF onto a directory"  "${base[@]}" --raster good.pgm --gif outdir
+run 2 "GIF kept back when the field fails" "${base[@]}" --raster good.pgm --gif out.gif --field outdir
 [ -d outdir ] && [ -z "$(ls -A . | grep -v -E '^(outdir|.*\.(pgm|txt))$')" ] \
   || { failures=$((failures + 1)); echo "FAIL: a failed write removed the directory or left a file"; }
 # A file the user may not write, in a folder they may: kept as it was (as an unprivileged user).

@@ -1,20 +1,21 @@
 // sim.cpp: option parsing, PGM reading and the headless run of the engine.
 #include "tools/sim/sim.h"
 
-#include <cerrno>
-#include <cstdlib>
 #include <cstring>
 
 #include "host/startup.h"
 #include "present/palette.h"
+#include "settings/options.h"
 #include "smoke/decay.h"
 #include "smoke/field.h"
 #include "smoke/random.h"
 #include "text/outline.h"
 
 const char kSimUsage[] =
-    "usage: vapryx-sim --size 640x480|800x600 --volume V --seed S --frames N --raster FILE.pgm\n"
-    "                  [--field OUT.raw] [--png OUT.png] [--color R,G,B] [--brightness B]\n"
+    "usage: vapryx-sim --size 640x480|800x600 --volume V --seed S --frames N\n"
+    "                  (--raster FILE.pgm | --text TEXT [--font FAMILY])\n"
+    "                  [--field OUT.raw] [--png OUT.png] [--gif OUT.gif [--every N] [--gif-delay CS]]\n"
+    "                  [--color COLOR] [--brightness B]\n"
     "\n"
     "Runs the saver's start-up and N frame steps without a window.\n"
     "\n"
@@ -28,53 +29,34 @@ const char kSimUsage[] =
     "                    grey value is a pixel's blue byte, non-zero is ink; width a multiple of\n"
     "                    4 and no larger than the field, height no larger than the field; it is\n"
     "                    centred in the field as the text band is\n"
+    "  --text TEXT       instead of --raster: the text, rendered as the Linux program renders it\n"
+    "                    (its first 99 bytes; empty: name)\n"
+    "  --font FAMILY     the font of --text (default: Arial Black; a heavy sans-serif stands in\n"
+    "                    when it is not installed)\n"
     "  --field OUT.raw   write the W x H field bytes after the last step, row-major, nothing else\n"
     "  --png OUT.png     write that field through the colour ramp as an RGB PNG\n"
-    "  --color R,G,B     colour of the ramp, each 0..255 (default 255,255,255)\n"
+    "  --gif OUT.gif     write the run as a looping animated GIF: the colour ramp is its colour\n"
+    "                    table and the field bytes are each frame's pixels, one frame per step\n"
+    "  --every N         keep only every Nth step as a GIF frame, 1 or more (default 1)\n"
+    "  --gif-delay CS    time each GIF frame shows, 1..65535 centiseconds (default 3)\n"
+    "  --color COLOR     colour of the ramp: R,G,B each 0..255, RRGGBB or #RRGGBB\n"
+    "                    (default 255,255,255)\n"
     "  --brightness B    brightness, any 32-bit value (default 5; the dialog offers 0..10)\n"
     "  --help            this text\n"
     "\n"
     "Bad input: one line on stderr, exit code 2, no output file.\n";
 
-namespace {
-
-// A whole decimal number within [lowest, highest].
-bool ParseNumber(const char* text, long long lowest, long long highest, long long* value) {
-  if (*text == '\0' || std::strchr(" \t\n", *text) != nullptr) return false;
-  errno = 0;
-  char* end = nullptr;
-  const long long v = std::strtoll(text, &end, 10);
-  if (errno != 0 || *end != '\0' || v < lowest || v > highest) return false;
-  *value = v;
-  return true;
-}
-
-bool ParseColor(const char* text, uint32_t* color) {
-  uint32_t parts[3];
-  const char* p = text;
-  for (int i = 0; i < 3; ++i) {
-    const char* comma = i < 2 ? std::strchr(p, ',') : p + std::strlen(p);
-    if (comma == nullptr) return false;
-    const std::string part(p, comma);
-    long long v;
-    if (!ParseNumber(part.c_str(), 0, 255, &v)) return false;
-    parts[i] = static_cast<uint32_t>(v);
-    p = comma + 1;
-  }
-  *color = parts[0] | (parts[1] << 8) | (parts[2] << 16);
-  return true;
-}
-
-}  // namespace
-
 int ParseSimOptions(int argc, char** argv, SimOptions* options, std::string* error) {
   bool haveSize = false, haveVolume = false, haveSeed = false, haveFrames = false;
+  bool haveFont = false;
   for (int i = 1; i < argc; ++i) {
     const std::string name = argv[i];
     if (name == "--help" || name == "-h") return -1;
     const bool known = name == "--size" || name == "--volume" || name == "--seed" ||
                        name == "--frames" || name == "--raster" || name == "--field" ||
-                       name == "--png" || name == "--color" || name == "--brightness";
+                       name == "--png" || name == "--color" || name == "--brightness" ||
+                       name == "--text" || name == "--font" || name == "--gif" ||
+                       name == "--every" || name == "--gif-delay";
     if (!known) {
       *error = "unknown option '" + name + "' (see --help)";
       return 0;
@@ -100,7 +82,7 @@ int ParseSimOptions(int argc, char** argv, SimOptions* options, std::string* err
       haveSize = true;
     } else if (name == "--volume" || name == "--brightness") {
       // Any 32-bit value, signed or unsigned, as a hand-edited setting may hold.
-      if (!ParseNumber(value, INT32_MIN, UINT32_MAX, &v)) return bad("expected a 32-bit integer");
+      if (!ParseWholeNumber(value, INT32_MIN, UINT32_MAX, &v)) return bad("expected a 32-bit integer");
       const int32_t setting = static_cast<int32_t>(static_cast<uint32_t>(v));
       if (name == "--volume") {
         options->volume = setting, haveVolume = true;
@@ -108,33 +90,70 @@ int ParseSimOptions(int argc, char** argv, SimOptions* options, std::string* err
         options->brightness = setting;
       }
     } else if (name == "--seed") {
-      if (!ParseNumber(value, 0, UINT32_MAX, &v)) return bad("expected 0..4294967295");
+      if (!ParseWholeNumber(value, 0, UINT32_MAX, &v)) return bad("expected 0..4294967295");
       options->seed = static_cast<uint32_t>(v), haveSeed = true;
     } else if (name == "--frames") {
-      if (!ParseNumber(value, 0, INT32_MAX, &v))
+      if (!ParseWholeNumber(value, 0, INT32_MAX, &v))
         return bad("expected a number of frames, 0 or more");
       options->frames = static_cast<int32_t>(v), haveFrames = true;
+    } else if (name == "--every") {
+      if (!ParseWholeNumber(value, 1, INT32_MAX, &v)) return bad("expected 1 or more");
+      options->every = static_cast<int32_t>(v);
+    } else if (name == "--gif-delay") {
+      if (!ParseWholeNumber(value, 1, 65535, &v)) return bad("expected 1..65535 centiseconds");
+      options->gifDelay = static_cast<int32_t>(v);
     } else if (name == "--color") {
-      if (!ParseColor(value, &options->color)) return bad("expected R,G,B with each 0..255");
+      if (!ParseColorOption(value, &options->color))
+        return bad("expected R,G,B with each 0..255, RRGGBB or #RRGGBB");
+    } else if (name == "--text") {
+      options->text = value, options->haveText = true;
+    } else if (name == "--font") {
+      options->font = value, haveFont = true;
     } else if (*value == '\0') {
       return bad("expected a file name");
     } else if (name == "--raster") {
       options->rasterPath = value;
     } else if (name == "--field") {
       options->fieldPath = value;
-    } else {
+    } else if (name == "--png") {
       options->pngPath = value;
+    } else {
+      options->gifPath = value;
     }
   }
-  const char* missing = !haveSize                     ? "--size"
-                        : !haveVolume                 ? "--volume"
-                        : !haveSeed                   ? "--seed"
-                        : !haveFrames                 ? "--frames"
-                        : options->rasterPath.empty() ? "--raster"
-                                                      : nullptr;
+  const bool haveRaster = !options->rasterPath.empty();
+  const char* missing = !haveSize                        ? "--size"
+                        : !haveVolume                    ? "--volume"
+                        : !haveSeed                      ? "--seed"
+                        : !haveFrames                    ? "--frames"
+                        : !haveRaster && !options->haveText ? "--raster or --text"
+                                                         : nullptr;
   if (missing != nullptr) {
     *error = std::string("missing option ") + missing + " (see --help)";
     return 0;
+  }
+  if (haveRaster && options->haveText) {
+    *error = "--raster and --text both give the text raster: use one";
+    return 0;
+  }
+  if (haveFont && !options->haveText) {
+    *error = "--font is the font of --text, which is missing";
+    return 0;
+  }
+  if (!options->gifPath.empty() && options->frames / options->every == 0) {
+    *error = "--gif needs a frame: " + std::to_string(options->frames) + " steps keep none at --every " +
+             std::to_string(options->every);
+    return 0;
+  }
+  if (options->haveText) {
+    // The Linux program's own rules for its --text and --font: cut to the setting's size,
+    // an empty value keeps the default.
+    const char* args[] = {"vapryx", "--text", options->text.c_str(), "--font",
+                          haveFont ? options->font.c_str() : ""};
+    ProgramOptions program;
+    if (!ParseProgramOptions(5, args, &program, error)) return 0;
+    options->text = program.settings.text;
+    options->font = program.settings.font;
   }
   return 1;
 }
@@ -189,16 +208,22 @@ int ParsePgm(const std::vector<uint8_t>& file, GreyRaster* raster, std::string* 
   return 1;
 }
 
-int RunSimulation(const SimOptions& options, const GreyRaster& grey, std::vector<uint8_t>* field,
-                  std::string* error) {
+TextRaster GreyToTextRaster(const GreyRaster& grey, std::vector<uint8_t>* pixels) {
+  pixels->assign(grey.pixels.size() * 3, 0);
+  for (size_t i = 0; i < grey.pixels.size(); ++i) (*pixels)[3 * i] = grey.pixels[i];
+  return TextRaster{pixels->data(), grey.width, grey.height};
+}
+
+int RunSimulation(const SimOptions& options, const TextRaster& raster, std::vector<uint8_t>* field,
+                  std::string* error, const SimStepCallback& afterStep) {
   const int32_t W = options.width, H = options.height;
-  if (grey.width > W || grey.height > H) {
-    *error = "raster of " + std::to_string(grey.width) + "x" + std::to_string(grey.height) +
+  if (raster.width > W || raster.height > H) {
+    *error = "raster of " + std::to_string(raster.width) + "x" + std::to_string(raster.height) +
              " is larger than the " + std::to_string(W) + "x" + std::to_string(H) + " field";
     return 0;
   }
-  if (grey.width % 4 != 0) {
-    *error = "raster width " + std::to_string(grey.width) + " is not a multiple of 4";
+  if (raster.width % 4 != 0) {
+    *error = "raster width " + std::to_string(raster.width) + " is not a multiple of 4";
     return 0;
   }
 
@@ -208,30 +233,37 @@ int RunSimulation(const SimOptions& options, const GreyRaster& grey, std::vector
     return 0;
   }
   SmokeEngine& engine = storage.engine;
-
-  // The grey raster as the 24-bit raster the saver reads back: grey is the blue byte.
-  std::vector<uint8_t> rgb(grey.pixels.size() * 3, 0);
-  for (size_t i = 0; i < grey.pixels.size(); ++i) rgb[3 * i] = grey.pixels[i];
-  const TextRaster raster{rgb.data(), grey.width, grey.height};
   if (!PrepareSmoke(&engine, options.seed, raster, options.volume, &storage.outline)) {
     *error = "the engine refused its start-up tables";
     return 0;
   }
-  for (int32_t frame = 0; frame < options.frames; ++frame) StepSmokeField(&engine);
+  for (int32_t frame = 0; frame < options.frames; ++frame) {
+    StepSmokeField(&engine);
+    if (afterStep && !afterStep(frame + 1, engine.smokeField)) {
+      *error = "the run was stopped after step " + std::to_string(frame + 1);
+      return 0;
+    }
+  }
   field->assign(engine.smokeField, engine.smokeField + static_cast<size_t>(W) * H);
   return 1;
 }
 
-std::vector<uint8_t> RenderFieldRgb(const std::vector<uint8_t>& field, const SimOptions& options) {
+std::vector<uint8_t> RampRgb(const SimOptions& options) {
   uint8_t info[kFieldBitmapInfoBytes];
   BuildFieldPalette(info, options.width, -options.height, 8, options.color, options.brightness);
-  const uint8_t* palette = info + 40;
-  std::vector<uint8_t> rgb(field.size() * 3);
-  for (size_t i = 0; i < field.size(); ++i) {
-    const uint8_t* entry = palette + 4 * field[i];
-    rgb[3 * i] = entry[2];
-    rgb[3 * i + 1] = entry[1];
-    rgb[3 * i + 2] = entry[0];
+  const uint8_t* palette = info + 40;  // blue, green, red, 0 after the 40-byte header
+  std::vector<uint8_t> ramp(256 * 3);
+  for (int i = 0; i < 256; ++i) {
+    ramp[3 * i] = palette[4 * i + 2];
+    ramp[3 * i + 1] = palette[4 * i + 1];
+    ramp[3 * i + 2] = palette[4 * i];
   }
+  return ramp;
+}
+
+std::vector<uint8_t> RenderFieldRgb(const std::vector<uint8_t>& field, const SimOptions& options) {
+  const std::vector<uint8_t> ramp = RampRgb(options);
+  std::vector<uint8_t> rgb(field.size() * 3);
+  for (size_t i = 0; i < field.size(); ++i) std::memcpy(&rgb[3 * i], &ramp[3 * field[i]], 3);
   return rgb;
 }

@@ -1,8 +1,11 @@
 // sim.h: the saver's start-up and frame steps without a window, for vapryx-sim.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
+
+#include "text/outline.h"
 
 struct SimOptions {
   int32_t width = 0;
@@ -10,9 +13,15 @@ struct SimOptions {
   int32_t volume = 0;
   uint32_t seed = 0;
   int32_t frames = 0;
-  std::string rasterPath;
+  std::string rasterPath;     // the text raster from a file, or
+  bool haveText = false;      // rendered from text and font by the Linux program's rasteriser
+  std::string text;           // as the program's --text and --font leave them
+  std::string font;
   std::string fieldPath;      // empty: not written
   std::string pngPath;        // empty: not written
+  std::string gifPath;        // empty: not written
+  int32_t every = 1;          // a GIF frame after every Nth step
+  int32_t gifDelay = 3;       // centiseconds per GIF frame
   uint32_t color = 0xFFFFFF;  // COLORREF, red in the low byte
   int32_t brightness = 5;
 };
@@ -31,11 +40,22 @@ struct GreyRaster {
 // Parses a binary PGM (P5, maxval 255). Returns 1 on success, 0 with a message.
 int ParsePgm(const std::vector<uint8_t>& file, GreyRaster* raster, std::string* error);
 
+// The grey raster as the 24-bit raster the saver reads back: grey is the blue byte.
+TextRaster GreyToTextRaster(const GreyRaster& grey, std::vector<uint8_t>* pixels);
+
+// Called after every frame step with its number (from 1) and the W x H field; false stops
+// the run.
+using SimStepCallback = std::function<bool(int32_t step, const uint8_t* field)>;
+
 // Seeds the generator, clears the field, builds the outline from the raster (placed as the
 // text band is), the flow profile, source map and decay table, then runs the frame steps.
-// Returns 1 with the W x H field, or 0 with a message when the raster does not fit.
-int RunSimulation(const SimOptions& options, const GreyRaster& raster, std::vector<uint8_t>* field,
-                  std::string* error);
+// Returns 1 with the W x H field, or 0 with a message when the raster does not fit or
+// `afterStep` stopped the run.
+int RunSimulation(const SimOptions& options, const TextRaster& raster, std::vector<uint8_t>* field,
+                  std::string* error, const SimStepCallback& afterStep = nullptr);
+
+// The colour ramp the field's bytes index: 256 entries of red, green, blue.
+std::vector<uint8_t> RampRgb(const SimOptions& options);
 
 // The field through the colour ramp: W x H pixels of red, green, blue.
 std::vector<uint8_t> RenderFieldRgb(const std::vector<uint8_t>& field, const SimOptions& options);

@@ -11,6 +11,12 @@
 #if VAPRYX_SIM_PNG
 #include <png.h>
 #endif
+#if VAPRYX_SIM_GIF
+#include "tools/sim/gif_giflib.h"
+#endif
+#if VAPRYX_SIM_TEXT
+#include "text/raster_freetype.h"
+#endif
 
 namespace {
 
@@ -50,25 +56,31 @@ bool ReadFile(const std::string& path, size_t limit, std::vector<uint8_t>* bytes
   return true;
 }
 
-// An output: its path and how to write it to a given file.
+// Where an output is written before it is renamed into place.
+std::string TemporaryPath(const std::string& path) {
+  return path + ".vapryx-sim-" + std::to_string(getpid());
+}
+
+// An existing file the user may not write stays as it is, even where its folder is
+// writable; checked before the run, so a long run is not spent on an output that fails.
+bool MayReplace(const std::string& path) {
+  return path.empty() || access(path.c_str(), F_OK) != 0 || access(path.c_str(), W_OK) == 0;
+}
+
+// An output: its path and how to complete it in its temporary file.
 struct Output {
   std::string path;
   std::function<bool(const std::string&)> write;
 };
 
-// Writes every output to a temporary file beside it, and renames them into place only when
-// all are complete: a failed run leaves whatever was at the paths as it was, and removes
-// only its own files. Returns the path that failed, or an empty string.
+// Completes every output in its temporary file beside it, and renames them into place only
+// when all are complete: a failed run leaves whatever was at the paths as it was, and
+// removes only its own files. Returns the path that failed, or an empty string.
 std::string WriteOutputs(const std::vector<Output>& outputs) {
   std::vector<std::string> temporaries;
   std::string failed;
   for (const Output& o : outputs) {
-    // An existing file the user may not write stays as it is, even where its folder is writable.
-    if (access(o.path.c_str(), F_OK) == 0 && access(o.path.c_str(), W_OK) != 0) {
-      failed = o.path;
-      break;
-    }
-    temporaries.push_back(o.path + ".vapryx-sim-" + std::to_string(getpid()));
+    temporaries.push_back(TemporaryPath(o.path));
     if (!o.write(temporaries.back())) {
       failed = o.path;
       break;
@@ -119,14 +131,62 @@ int main(int argc, char** argv) {
 #if !VAPRYX_SIM_PNG
   if (!options.pngPath.empty()) return Fail("this build cannot write PNG files (no libpng)");
 #endif
+#if !VAPRYX_SIM_GIF
+  if (!options.gifPath.empty()) return Fail("this build cannot write GIF files (no giflib)");
+#endif
+#if !VAPRYX_SIM_TEXT
+  if (options.haveText) return Fail("this build cannot render text (no FreeType): use --raster");
+#endif
+  for (const std::string* path : {&options.fieldPath, &options.pngPath, &options.gifPath}) {
+    if (!MayReplace(*path)) return Fail("cannot write '" + *path + "'");
+  }
 
-  std::vector<uint8_t> file;
-  if (!ReadFile(options.rasterPath, kMaxRasterFileBytes, &file, &error)) return Fail(error);
-  GreyRaster raster;
-  if (!ParsePgm(file, &raster, &error)) return Fail(options.rasterPath + ": " + error);
+  std::vector<uint8_t> pixels;
+  TextRaster raster{};
+  if (options.haveText) {
+#if VAPRYX_SIM_TEXT
+    std::string face;
+    raster = RenderTextBandFreeType(options.text.c_str(), options.font.c_str(), options.width,
+                                    options.height, &pixels, &face);
+    if (raster.width == 0) return Fail("no installed font can render the text");
+#endif
+  } else {
+    std::vector<uint8_t> file;
+    if (!ReadFile(options.rasterPath, kMaxRasterFileBytes, &file, &error)) return Fail(error);
+    GreyRaster grey;
+    if (!ParsePgm(file, &grey, &error)) return Fail(options.rasterPath + ": " + error);
+    raster = GreyToTextRaster(grey, &pixels);
+  }
+
+  SimStepCallback afterStep;
+#if VAPRYX_SIM_GIF
+  // The GIF is streamed into its temporary file as the run goes, not held in memory.
+  GifStream gif;
+  const std::string gifTemporary = TemporaryPath(options.gifPath);
+  auto dropGif = [&] {
+    if (gif.file != nullptr) CloseGifStream(&gif);
+    std::remove(gifTemporary.c_str());
+  };
+  if (!options.gifPath.empty()) {
+    if (!OpenGifStream(gifTemporary, options.width, options.height, RampRgb(options).data(),
+                       options.gifDelay, &gif)) {
+      dropGif();
+      return Fail("cannot write '" + options.gifPath + "'");
+    }
+    afterStep = [&](int32_t step, const uint8_t* field) {
+      return step % options.every != 0 || AddGifFrame(&gif, field);
+    };
+  }
+#endif
 
   std::vector<uint8_t> field;
-  if (!RunSimulation(options, raster, &field, &error)) return Fail(error);
+  if (!RunSimulation(options, raster, &field, &error, afterStep)) {
+#if VAPRYX_SIM_GIF
+    dropGif();
+    if (!gif.ok) return Fail("cannot write '" + options.gifPath + "'");
+#endif
+    return Fail(error);
+  }
 
   std::vector<Output> outputs;
   if (!options.fieldPath.empty()) {
@@ -139,7 +199,15 @@ int main(int argc, char** argv) {
     }});
   }
 #endif
+#if VAPRYX_SIM_GIF
+  if (!options.gifPath.empty()) {
+    outputs.push_back({options.gifPath, [&](const std::string&) { return CloseGifStream(&gif); }});
+  }
+#endif
   const std::string failed = WriteOutputs(outputs);
+#if VAPRYX_SIM_GIF
+  if (!options.gifPath.empty()) dropGif();  // an output before it failed: the GIF is not kept
+#endif
   if (!failed.empty()) return Fail("cannot write '" + failed + "'");
   return 0;
 }
