@@ -4,9 +4,9 @@ SHELL := /bin/bash
 .ONESHELL:
 .SHELLFLAGS := -euo pipefail -c
 
-.PHONY: test test-native test-sanitize test-windows test-e2e bench run package clean
+.PHONY: test test-native test-sanitize test-windows test-e2e test-package bench run package clean
 
-test: test-native test-sanitize test-windows test-e2e
+test: test-native test-sanitize test-windows test-e2e test-package
 	@echo "make test: all builds passed"
 
 test-native:
@@ -32,6 +32,13 @@ test-e2e: test-windows
 	tools/install-deps.sh windows gui
 	tests/e2e/run.sh build/windows
 
+# The package installed by apt-get into a fresh minimal Debian 12 root, and run there
+# (needs root for debootstrap and chroot; says so and skips otherwise).
+test-package: package
+	if [ "$$(id -u)" -ne 0 ]; then echo "test-package: skipped, needs root"; exit 0; fi
+	tools/install-deps.sh fresh
+	tools/package-check.sh build/package/vapryx_*_amd64.deb
+
 bench:
 	tools/install-deps.sh native
 	cmake --preset native
@@ -43,7 +50,7 @@ package:
 	tools/install-deps.sh native
 	cmake --preset native
 	cmake --build --preset native
-	cd build/native && cpack
+	(cd build/native && cpack)
 	ls build/package/vapryx_*_amd64.deb
 
 # The saver full screen: on your display when DISPLAY is set, else on a private Xvfb with a

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests use, when they are missing.
-# Usage: tools/install-deps.sh [group...]   groups: native, windows, gui (default: all)
+# Usage: tools/install-deps.sh [group...]   groups: native, windows, gui, fresh (default: all)
 set -euo pipefail
 
 native=(make cmake ninja-build g++ googletest libbenchmark-dev libpng-dev
@@ -8,9 +8,10 @@ native=(make cmake ninja-build g++ googletest libbenchmark-dev libpng-dev
         python3 libgif-dev dpkg-dev file man-db imagemagick xscreensaver xscreensaver-data)
 windows=(g++-mingw-w64-x86-64-posix wine wine64)
 gui=(xvfb xdotool x11-utils imagemagick fonts-liberation fonts-wine)
+fresh=(debootstrap)
 
 groups=("$@")
-[ ${#groups[@]} -eq 0 ] && groups=(native windows gui)
+[ ${#groups[@]} -eq 0 ] && groups=(native windows gui fresh)
 
 wanted=()
 for g in "${groups[@]}"; do
@@ -18,6 +19,7 @@ for g in "${groups[@]}"; do
     native)  wanted+=("${native[@]}") ;;
     windows) wanted+=("${windows[@]}") ;;
     gui)     wanted+=("${gui[@]}") ;;
+    fresh)   wanted+=("${fresh[@]}") ;;
     *) echo "install-deps: unknown group '$g'" >&2; exit 2 ;;
   esac
 done
