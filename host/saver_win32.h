@@ -38,6 +38,11 @@ constexpr UINT_PTR kFrameTimer = 0;
 constexpr UINT_PTR kErrorTextTimer = 2;
 
 HWND ParentWindow();
+
+// The preview's check, twice a second, that its parent still exists. A thread timer, since
+// a host that dies without destroying its windows takes ours (and their timers) with them
+// in the window server, and no WM_DESTROY ever comes.
+void CALLBACK CheckPreviewParent(HWND, UINT, UINT_PTR, DWORD);
 void RegisterSaverClass(HINSTANCE instance);
 int CreateSaverWindow(HINSTANCE instance, int showCommand, int32_t width, int32_t height);
 LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

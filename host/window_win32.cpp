@@ -14,6 +14,16 @@ constexpr int kIconResource = 133;
 
 HWND ParentWindow() { return reinterpret_cast<HWND>(static_cast<intptr_t>(Saver.parentHandle)); }
 
+void CALLBACK CheckPreviewParent(HWND, UINT, UINT_PTR, DWORD) {
+  if (IsWindow(ParentWindow())) return;
+  // Ends as a destroyed parent ends it: our window goes, then the loop, with exit code 0.
+  if (IsWindow(Saver.window)) {
+    DestroyWindow(Saver.window);
+  } else {
+    PostQuitMessage(0);
+  }
+}
+
 void RegisterSaverClass(HINSTANCE instance) {
   WNDCLASSEXA cls;
   std::memset(&cls, 0, sizeof cls);

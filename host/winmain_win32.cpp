@@ -92,6 +92,7 @@ int RunDrawingMode(HINSTANCE instance, int showCommand) {
     if (modeChanged) ChangeDisplaySettingsA(nullptr, 0);  // do not leave the display switched
     return 0;
   }
+  if (Saver.mode == Preview) SetTimer(nullptr, 0, 500, CheckPreviewParent);
 
   if (failed) {
     Saver.errorTextWindow = CreateWindowExA(0, "Static", Saver.errorText, WS_CHILD | WS_VISIBLE, 10,

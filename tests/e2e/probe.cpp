@@ -195,10 +195,17 @@ LRESULT CALLBACK ParentProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
   return DefWindowProcA(w, m, wp, lp);
 }
 
-// A 152 x 112 parent; the saver started with /p <parent> must put a child of class
-// SS_VAPRYX at (0, 0) of that size, draw into it, and end within two seconds of the
-// parent's destruction with exit code 0.
-int RunPreview(const char* saver, DWORD milliseconds) {
+// A 152 x 112 parent and the saver started with /p <parent>; waits up to `milliseconds`
+// for its SS_VAPRYX child (and, with `smoke`, for smoke in it). False when the saver cannot
+// be started.
+struct PreviewRun {
+  HWND parent = nullptr;
+  HWND child = nullptr;
+  int drawn = 0;
+  PROCESS_INFORMATION process{};
+};
+
+bool StartPreview(const char* saver, DWORD milliseconds, bool smoke, PreviewRun* run) {
   WNDCLASSA cls;
   std::memset(&cls, 0, sizeof cls);
   cls.lpfnWndProc = ParentProc;
@@ -208,62 +215,94 @@ int RunPreview(const char* saver, DWORD milliseconds) {
   RegisterClassA(&cls);
   RECT frame = {0, 0, 152, 112};
   AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
-  HWND parent = CreateWindowA("VapryxPreviewParent", "preview parent",
+  run->parent = CreateWindowA("VapryxPreviewParent", "preview parent",
                               WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN, 20, 20,
                               frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
                               cls.hInstance, nullptr);
   RECT client;
-  GetClientRect(parent, &client);
+  GetClientRect(run->parent, &client);
   std::printf("parent client %ldx%ld\n", client.right, client.bottom);
 
   char command[1024];
   std::snprintf(command, sizeof command, "\"%s\" /p %ld", saver,
-                static_cast<long>(reinterpret_cast<intptr_t>(parent)));
+                static_cast<long>(reinterpret_cast<intptr_t>(run->parent)));
   STARTUPINFOA startup;
   std::memset(&startup, 0, sizeof startup);
   startup.cb = sizeof startup;
-  PROCESS_INFORMATION process;
   if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process)) {
+                      &run->process)) {
     std::printf("cannot start %s\n", command);
-    return 1;
+    return false;
   }
-
-  auto pump = [] {
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < milliseconds) {
     MSG m;
     while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
-  };
-  const DWORD start = GetTickCount();
-  HWND child = nullptr;
-  int drawn = 0;
-  while (GetTickCount() - start < milliseconds) {
-    pump();
-    child = FindWindowExA(parent, nullptr, "SS_VAPRYX", nullptr);
-    if (child != nullptr && (drawn = SmokePixels(child, 152, 112)) > 500) break;
+    run->child = FindWindowExA(run->parent, nullptr, "SS_VAPRYX", nullptr);
+    if (run->child != nullptr && ((run->drawn = SmokePixels(run->child, 152, 112)) > 500 || !smoke)) break;
     Sleep(50);
   }
+  return true;
+}
+
+// Waits up to `milliseconds` for the saver to end and says how; ends it when it does not.
+// True when it ended with exit code 0.
+bool SaverEnded(HANDLE process, DWORD milliseconds) {
+  const DWORD waited = WaitForSingleObject(process, milliseconds);
+  DWORD code = 259;
+  GetExitCodeProcess(process, &code);
+  std::printf("saver %s, exit code %lu\n", waited == WAIT_OBJECT_0 ? "ended" : "still running",
+              code);
+  if (waited != WAIT_OBJECT_0) TerminateProcess(process, 1);
+  return waited == WAIT_OBJECT_0 && code == 0;
+}
+
+// The preview must put a child at (0, 0) of its parent's size, draw into it, and end within
+// two seconds of the parent's destruction with exit code 0.
+int RunPreview(const char* saver, DWORD milliseconds) {
+  PreviewRun run;
+  if (!StartPreview(saver, milliseconds, true, &run)) return 1;
   int ok = 1;
-  if (child == nullptr) {
+  if (run.child == nullptr) {
     std::printf("no SS_VAPRYX child\n");
     ok = 0;
   } else {
     RECT r;
-    GetWindowRect(child, &r);
+    GetWindowRect(run.child, &r);
     POINT origin = {r.left, r.top};
-    ScreenToClient(parent, &origin);
+    ScreenToClient(run.parent, &origin);
     std::printf("child at %ld,%ld size %ldx%ld, visible %d, %d pixels of smoke\n", origin.x,
-                origin.y, r.right - r.left, r.bottom - r.top, IsWindowVisible(child), drawn);
+                origin.y, r.right - r.left, r.bottom - r.top, IsWindowVisible(run.child), run.drawn);
     ok = origin.x == 0 && origin.y == 0 && r.right - r.left == 152 && r.bottom - r.top == 112 &&
-         drawn > 500;
+         run.drawn > 500;
   }
-  DestroyWindow(parent);
-  const DWORD waited = WaitForSingleObject(process.hProcess, 2000);
-  DWORD code = 259;
-  GetExitCodeProcess(process.hProcess, &code);
-  std::printf("saver %s, exit code %lu\n", waited == WAIT_OBJECT_0 ? "ended" : "still running",
-              code);
-  if (waited != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
-  return ok && waited == WAIT_OBJECT_0 && code == 0 ? 0 : 1;
+  DestroyWindow(run.parent);
+  return SaverEnded(run.process.hProcess, 2000) && ok ? 0 : 1;
+}
+
+// A host that dies abruptly once the preview draws: its windows are never destroyed. Prints
+// the saver's process id for `wait-exit`.
+int RunOrphan(const char* saver, DWORD milliseconds) {
+  PreviewRun run;
+  if (!StartPreview(saver, milliseconds, false, &run)) return 1;
+  Sleep(1000);  // its first frames
+  std::printf("saver pid %lu, %d pixels of smoke\n", run.process.dwProcessId, run.drawn);
+  std::fflush(stdout);
+  TerminateProcess(GetCurrentProcess(), 3);
+  return 3;
+}
+
+// Waits for the process `pid` to end (see SaverEnded).
+int WaitForExit(DWORD pid, DWORD milliseconds) {
+  HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE,
+                               FALSE, pid);
+  if (process == nullptr) {
+    std::printf("no process %lu\n", pid);
+    return 1;
+  }
+  const bool ended = SaverEnded(process, milliseconds);
+  CloseHandle(process);
+  return ended ? 0 : 1;
 }
 
 }  // namespace
@@ -306,6 +345,8 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (what == "preview" && argc > 2) return RunPreview(argv[2], ms);
+  if (what == "orphan" && argc > 2) return RunOrphan(argv[2], ms);
+  if (what == "wait-exit" && argc > 2) return WaitForExit(std::strtoul(argv[2], nullptr, 10), ms);
   if (what == "dialog") return ShowDialog(ms);
   if (what == "chooser") return PickColor(argc, argv);
   if (what == "reg") return DumpSettings();
@@ -325,6 +366,7 @@ int main(int argc, char** argv) {
   }
   std::fprintf(
       stderr,
-      "usage: probe mode|wait-window MS|error-text MS|post-moves N|post-click|preview SAVER MS\n");
+      "usage: probe mode|wait-window MS|error-text MS|post-moves N|post-click|preview SAVER MS|\n"
+      "             orphan SAVER MS|wait-exit PID MS\n");
   return 2;
 }

@@ -149,6 +149,12 @@ echo "== preview"
 wine "$probe" preview "$(winepath -w "$saver" 2>/dev/null)" 20000 < /dev/null > "$work/preview.txt" 2>&1
 check "a child of 152 x 112 at (0, 0) that ends with 0 when its parent goes ($(tr -d '\r' < "$work/preview.txt" | paste -sd ';'))" \
   "$(grep -q 'child at 0,0 size 152x112' "$work/preview.txt" && grep -q 'ended, exit code 0' "$work/preview.txt"; echo $?)"
+# A host killed outright never destroys its windows: the preview must notice and end.
+wine "$probe" orphan "$(winepath -w "$saver" 2>/dev/null)" 20000 < /dev/null > "$work/orphan.txt" 2>&1
+orphan=$(tr -d '\r' < "$work/orphan.txt" | sed -n 's/^saver pid \([0-9]*\).*/\1/p')
+wine "$probe" wait-exit "${orphan:-0}" 3000 < /dev/null > "$work/orphan-exit.txt" 2>&1
+check "ends with 0 within 3 s of its host dying abruptly ($(cat "$work/orphan.txt" "$work/orphan-exit.txt" | tr -d '\r' | paste -sd ';'))" \
+  "$(grep -q 'ended, exit code 0' "$work/orphan-exit.txt"; echo $?)"
 for args in "/p" "/p 0"; do
   timeout 20 wine "$saver" $args < /dev/null > /dev/null 2>&1
   check "'$args' exits with 0 at once" "$?"
