@@ -50,6 +50,7 @@ run 2 "malformed header"      "${base[@]}" --raster header.pgm --field out.raw
 run 2 "truncated pixels"      "${base[@]}" --raster short.pgm --field out.raw
 run 2 "maxval 65535"          "${base[@]}" --raster maxval.pgm --field out.raw
 run 2 "wider than the field"  "${base[@]}" --raster wide.pgm --field out.raw
+grep -q 'larger than the 640x480 field' stderr.txt || { failures=$((failures + 1)); echo "FAIL: the message does not say the raster is too large: $(cat stderr.txt)"; }
 run 2 "taller than the field" "${base[@]}" --raster tall.pgm --field out.raw
 run 2 "width not a multiple of 4" "${base[@]}" --raster notfour.pgm --field out.raw
 run 2 "unknown size"          --size 1024x768 --volume 5 --seed 1 --frames 3 --raster good.pgm --field out.raw

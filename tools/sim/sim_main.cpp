@@ -183,7 +183,7 @@ int main(int argc, char** argv) {
   if (!RunSimulation(options, raster, &field, &error, afterStep)) {
 #if VAPRYX_SIM_GIF
     dropGif();
-    if (!gif.ok) return Fail("cannot write '" + options.gifPath + "'");
+    if (!options.gifPath.empty() && !gif.ok) return Fail("cannot write '" + options.gifPath + "'");
 #endif
     return Fail(error);
   }
