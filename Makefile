@@ -4,7 +4,7 @@ SHELL := /bin/bash
 .ONESHELL:
 .SHELLFLAGS := -euo pipefail -c
 
-.PHONY: test test-native test-sanitize test-windows test-e2e test-package bench run package clean
+.PHONY: test test-native test-sanitize test-windows test-e2e test-package bench fuzz soak run package clean
 
 test: test-native test-sanitize test-windows test-e2e test-package
 	@echo "make test: all builds passed"
@@ -38,6 +38,14 @@ test-package: package
 	if [ "$$(id -u)" -ne 0 ]; then echo "test-package: skipped, needs root"; exit 0; fi
 	tools/install-deps.sh fresh
 	tools/package-check.sh build/package/vapryx_*_amd64.deb
+
+# Fuzzes every target for FUZZ_SECONDS seconds each with libFuzzer; see the README.
+FUZZ_SECONDS ?= 60
+fuzz:
+	tools/install-deps.sh native fuzz
+	cmake --preset fuzz
+	cmake --build --preset fuzz
+	FUZZ_SECONDS=$(FUZZ_SECONDS) tools/fuzz.sh
 
 bench:
 	tools/install-deps.sh native

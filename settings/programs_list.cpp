@@ -123,6 +123,16 @@ ProgramsListResult AddToProgramsList(const std::string& file, std::string* edite
     }
     found = true, first = start, last = i, valueStart = colon + 1;
   }
+  if (found) {
+    // A backslash with blanks after it looks continued but is not: which was meant is
+    // the user's to say, and an entry added after it would start with that backslash.
+    std::string end = lines[last];
+    while (!end.empty() && IsBlank(end.back())) end.pop_back();
+    if (IsContinued(end) && !IsContinued(lines[last])) {
+      *why = "line " + std::to_string(last + 1) + " of the programs list ends in a backslash and blanks";
+      return kProgramsFileUnclear;
+    }
+  }
 
   std::string body;  // each line of the value without its continuing backslash
   auto lineBody = [&](size_t i) {
@@ -162,8 +172,10 @@ ProgramsListResult AddToProgramsList(const std::string& file, std::string* edite
   const std::string content = Trim(lineBody(after));
   if (!content.empty() && content.compare(content.size() - std::min<size_t>(2, content.size()),
                                           std::string::npos, "\\n") != 0) {
-    // The last entry needs its separator before ours can follow.
-    const size_t end = line.find_last_not_of(" \t\r\\") + 1;
+    // The last entry needs its separator before ours can follow: after its text, before
+    // the blanks and the continuing backslash (a doubled one is text).
+    size_t end = line.size() - (IsContinued(line) ? 1 : 0);
+    while (end > 0 && IsBlank(line[end - 1])) --end;
     line.insert(end, "\\n");
   }
   const bool more = after < last;  // blank continuation lines still close the value

@@ -102,6 +102,8 @@ TEST(SmoothBlocks, RefusesRectanglesOutsideTheField) {
               0);
   }
   EXPECT_EQ(SmoothBlocks(f.pixels.data(), f.averages.data(), 640, 600, 0, 0, 640, 480), 0);
+  // Ending on the last row and column is inside.
+  EXPECT_EQ(SmoothBlocks(f.pixels.data(), f.averages.data(), 640, 480, 600, 440, 640, 480), 1);
 }
 
 TEST(BlurField, LoneCornerPixelSpreadsIntoItsTile) {

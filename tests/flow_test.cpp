@@ -144,6 +144,8 @@ TEST(SourceMap, RefusesArgumentsThatWouldLeaveTheField) {
   profile[42] = 801;
   EXPECT_EQ(BuildSourceMap(map.data(), 800, 600, 300, 10, 8, 10, profile.data()), 0);
   EXPECT_TRUE(std::all_of(map.begin(), map.end(), [](uint32_t e) { return e == 0xDEADBEEF; }));
+  profile[42] = 800;  // a split at the very right edge is still inside
+  EXPECT_EQ(BuildSourceMap(map.data(), 800, 600, 300, 10, 8, 10, profile.data()), 1);
   EXPECT_EQ(BuildFlowProfile(profile.data(), 100, 1024, 768), 0);
 }
 

@@ -101,7 +101,7 @@ TEST(ScanTextRaster, SquaresFillTheirEarlyNodesFirst) {
   EXPECT_EQ(three.Links(3, 3), "");
 }
 
-TEST(ScanTextRaster, OnlyTheBlueByteIsInkAndTheBorderIsNeverANode) {
+TEST(ScanTextRaster, InkIsTheBlueByteAndOnlyDirectNeighboursMakeAnEdge) {
   // 4 x 3 raster: green and red set everywhere, blue only in the middle row.
   std::vector<uint8_t> raw(4 * 3 * 3, 200);
   for (int32_t k = 0; k < 4; ++k) raw[k * 3] = raw[(8 + k) * 3] = 0;
@@ -110,6 +110,12 @@ TEST(ScanTextRaster, OnlyTheBlueByteIsInkAndTheBorderIsNeverANode) {
 
   Outline border({"######", "######", "######"});
   EXPECT_EQ(border.list.size(), 0u);  // inner ink surrounded by ink, border ink never a node
+
+  // Only the four direct neighbours decide; a diagonal one plays no part.
+  Outline notch({"......", ".###..", "..##..", ".###..", "......"});
+  EXPECT_NE(notch.At(2, 2), nullptr);  // blank on its left, ink on its upper left
+  Outline corner({"......", "..##..", ".###..", ".###..", "......"});
+  EXPECT_EQ(corner.At(2, 2), nullptr);  // ink all round but for its upper left
 }
 
 TEST(ScanTextRaster, PlacesTheBandInTheMiddleOfTheField) {

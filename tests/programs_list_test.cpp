@@ -64,6 +64,8 @@ TEST(AddToProgramsList, FindsItOnOrOffAndRefusesWhatItCannotRead) {
       {std::string("programs: maze\n\0\n", 16), kProgramsFileUnclear},
       {"lock: False\nthis is not a setting\n", kProgramsFileUnclear},
       {"programs: maze\nlock: False\n*programs: qix\n", kProgramsFileUnclear},
+      // Blanks after the last backslash: a continuation that does not continue.
+      {"programs: \\\n  maze --root \\n\\ \n", kProgramsFileUnclear},
   };
   for (const Case& c : cases) {
     std::string edited = "untouched", why;

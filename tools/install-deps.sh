@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests use, when they are missing.
-# Usage: tools/install-deps.sh [group...]   groups: native, windows, gui, fresh (default: all)
+# Usage: tools/install-deps.sh [group...]   groups: native, windows, gui, fresh, fuzz (default: all)
 set -euo pipefail
 
 native=(make cmake ninja-build g++ googletest libbenchmark-dev libpng-dev
@@ -9,9 +9,10 @@ native=(make cmake ninja-build g++ googletest libbenchmark-dev libpng-dev
 windows=(g++-mingw-w64-x86-64-posix wine wine64)
 gui=(xvfb xdotool x11-utils imagemagick fonts-liberation fonts-wine)
 fresh=(debootstrap)
+fuzz=(clang libclang-rt-14-dev)
 
 groups=("$@")
-[ ${#groups[@]} -eq 0 ] && groups=(native windows gui fresh)
+[ ${#groups[@]} -eq 0 ] && groups=(native windows gui fresh fuzz)
 
 wanted=()
 for g in "${groups[@]}"; do
@@ -20,6 +21,7 @@ for g in "${groups[@]}"; do
     windows) wanted+=("${windows[@]}") ;;
     gui)     wanted+=("${gui[@]}") ;;
     fresh)   wanted+=("${fresh[@]}") ;;
+    fuzz)    wanted+=("${fuzz[@]}") ;;
     *) echo "install-deps: unknown group '$g'" >&2; exit 2 ;;
   esac
 done

@@ -45,7 +45,7 @@ HWND WaitForSaver(DWORD milliseconds) { return WaitForWindow("SS_VAPRYX", nullpt
 // Counts pixels of the window that are neither black nor white (smoke, not an empty or
 // unpainted window), read back through a memory bitmap.
 int SmokePixels(HWND window, int width, int height) {
-  const std::vector<uint8_t> pixels = ReadWindowPixels(window, width, height);
+  const std::vector<uint8_t> pixels = ReadScreenPixels(window, width, height);
   int count = 0;
   for (size_t i = 0; i < pixels.size(); i += 4) {
     const uint8_t b = pixels[i], g = pixels[i + 1], r = pixels[i + 2];

@@ -16,11 +16,12 @@ work=$build/e2e
 rm -rf "$work" && mkdir -p "$work"
 
 key='HKCU\Control Panel\Screen Saver.Vapryx'
-passed=0 failed=0 saver_pid=
+passed=0 failed=0 saver_pid= window_pid=
 
 cleanup() {
   [ -n "$saver_pid" ] && kill "$saver_pid" 2>/dev/null
-  saver_pid=
+  [ -n "$window_pid" ] && kill "$window_pid" 2>/dev/null
+  saver_pid= window_pid=
   stop_wine_display
 }
 trap cleanup EXIT
@@ -135,12 +136,25 @@ wine "$probe" post-moves 1 < /dev/null > /dev/null 2>&1
 saver_exit 15
 check "the twelfth mouse move ends it with 0" "$([ "$exit_code" = 0 ]; echo $?)"
 
+# Starts the probe's window (it lives for $1 ms) and sets window_pid and window_handle.
+start_window() {
+  wine "$probe" window "$1" < /dev/null > "$work/window.txt" 2> /dev/null &
+  window_pid=$!
+  for _ in $(seq 100); do [ -s "$work/window.txt" ] && break; sleep 0.1; done
+  window_handle=$(tr -d '\r\n' < "$work/window.txt")
+}
+stop_window() { kill "$window_pid" 2> /dev/null; wait "$window_pid" 2> /dev/null; window_pid=; }
+
 echo "== single instance"
+# A real window for /p (with a handle that is no window the preview would end on its own),
+# made first so that the saver has the focus for the key at the end.
+start_window 60000
 start_saver /s
-for args in "/s" "/p 123" "/c"; do
+for args in "/s" "/p $window_handle" "/c"; do
   timeout 20 wine "$saver" $args < /dev/null > /dev/null 2>&1
   check "a second start ($args) exits with 0 at once" "$?"
 done
+stop_window
 check "the first one still runs" "$(kill -0 "$saver_pid" 2>/dev/null; echo $?)"
 end_with_key
 check "... until a key ends it with 0" "$([ "$exit_code" = 0 ]; echo $?)"
@@ -292,10 +306,8 @@ check "... and OK stores its full name and the values shown" \
   "$(is_string Font "$first_match" && [ "$(stored Brightness)" = "REG_DWORD 4 0a000000" ]; echo $?)"
 
 echo "== dialog switches"
-wine "$probe" window 120000 < /dev/null > "$work/owner.txt" 2> /dev/null &
-owner_pid=$!
-for _ in $(seq 100); do [ -s "$work/owner.txt" ] && break; sleep 0.1; done
-owner=$(tr -d '\r\n' < "$work/owner.txt")
+start_window 120000
+owner=$window_handle
 for args in "" "/c" "/a" "/C:$owner" "-c $owner"; do
   start_dialog $args
   expected=0
@@ -308,8 +320,7 @@ for args in "" "/c" "/a" "/C:$owner" "-c $owner"; do
   dialog_do press=2
   saver_exit 15
 done
-kill "$owner_pid" 2> /dev/null
-wait "$owner_pid" 2> /dev/null
+stop_window
 
 echo "== error text on a plain 800 x 600 display"
 start_display 800x600 plain
