@@ -25,8 +25,6 @@
 #include <string>
 #include <vector>
 
-#include "tests/window_pixels_win32.h"
-
 namespace {
 
 // Waits up to `milliseconds` for a visible top-level window of that class (and title).
@@ -41,19 +39,6 @@ HWND WaitForWindow(const char* windowClass, const char* title, DWORD millisecond
 }
 
 HWND WaitForSaver(DWORD milliseconds) { return WaitForWindow("SS_VAPRYX", nullptr, milliseconds); }
-
-// Counts pixels of the window that are neither black nor white (smoke, not an empty or
-// unpainted window), read back through a memory bitmap.
-int SmokePixels(HWND window, int width, int height) {
-  const std::vector<uint8_t> pixels = ReadScreenPixels(window, width, height);
-  int count = 0;
-  for (size_t i = 0; i < pixels.size(); i += 4) {
-    const uint8_t b = pixels[i], g = pixels[i + 1], r = pixels[i + 2];
-    const bool black = (r | g | b) == 0, white = (r & g & b) == 255;
-    if (!black && !white) ++count;
-  }
-  return count;
-}
 
 HWND WaitForDialog(const char* title, DWORD milliseconds) {
   return WaitForWindow("#32770", title, milliseconds);
@@ -196,16 +181,16 @@ LRESULT CALLBACK ParentProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
 }
 
 // A 152 x 112 parent and the saver started with /p <parent>; waits up to `milliseconds`
-// for its SS_VAPRYX child (and, with `smoke`, for smoke in it). False when the saver cannot
-// be started.
+// for its SS_VAPRYX child. False when the saver cannot be started. (What the child draws
+// cannot be seen from here: Wine never shows another process's painting in a child of this
+// one's window. The Windows unit tests read the preview's pixels in-process.)
 struct PreviewRun {
   HWND parent = nullptr;
   HWND child = nullptr;
-  int drawn = 0;
   PROCESS_INFORMATION process{};
 };
 
-bool StartPreview(const char* saver, DWORD milliseconds, bool smoke, PreviewRun* run) {
+bool StartPreview(const char* saver, DWORD milliseconds, PreviewRun* run) {
   WNDCLASSA cls;
   std::memset(&cls, 0, sizeof cls);
   cls.lpfnWndProc = ParentProc;
@@ -239,7 +224,7 @@ bool StartPreview(const char* saver, DWORD milliseconds, bool smoke, PreviewRun*
     MSG m;
     while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
     run->child = FindWindowExA(run->parent, nullptr, "SS_VAPRYX", nullptr);
-    if (run->child != nullptr && ((run->drawn = SmokePixels(run->child, 152, 112)) > 500 || !smoke)) break;
+    if (run->child != nullptr) break;
     Sleep(50);
   }
   return true;
@@ -257,11 +242,11 @@ bool SaverEnded(HANDLE process, DWORD milliseconds) {
   return waited == WAIT_OBJECT_0 && code == 0;
 }
 
-// The preview must put a child at (0, 0) of its parent's size, draw into it, and end within
-// two seconds of the parent's destruction with exit code 0.
+// The preview must put a child at (0, 0) of its parent's size and, after a second of
+// frames, end within two seconds of the parent's destruction with exit code 0.
 int RunPreview(const char* saver, DWORD milliseconds) {
   PreviewRun run;
-  if (!StartPreview(saver, milliseconds, true, &run)) return 1;
+  if (!StartPreview(saver, milliseconds, &run)) return 1;
   int ok = 1;
   if (run.child == nullptr) {
     std::printf("no SS_VAPRYX child\n");
@@ -271,10 +256,11 @@ int RunPreview(const char* saver, DWORD milliseconds) {
     GetWindowRect(run.child, &r);
     POINT origin = {r.left, r.top};
     ScreenToClient(run.parent, &origin);
-    std::printf("child at %ld,%ld size %ldx%ld, visible %d, %d pixels of smoke\n", origin.x,
-                origin.y, r.right - r.left, r.bottom - r.top, IsWindowVisible(run.child), run.drawn);
+    std::printf("child at %ld,%ld size %ldx%ld, visible %d\n", origin.x, origin.y,
+                r.right - r.left, r.bottom - r.top, IsWindowVisible(run.child));
     ok = origin.x == 0 && origin.y == 0 && r.right - r.left == 152 && r.bottom - r.top == 112 &&
-         run.drawn > 500;
+         IsWindowVisible(run.child);
+    Sleep(1000);  // its first frames
   }
   DestroyWindow(run.parent);
   return SaverEnded(run.process.hProcess, 2000) && ok ? 0 : 1;
@@ -284,9 +270,9 @@ int RunPreview(const char* saver, DWORD milliseconds) {
 // the saver's process id for `wait-exit`.
 int RunOrphan(const char* saver, DWORD milliseconds) {
   PreviewRun run;
-  if (!StartPreview(saver, milliseconds, false, &run)) return 1;
+  if (!StartPreview(saver, milliseconds, &run)) return 1;
   Sleep(1000);  // its first frames
-  std::printf("saver pid %lu, %d pixels of smoke\n", run.process.dwProcessId, run.drawn);
+  std::printf("saver pid %lu\n", run.process.dwProcessId);
   std::fflush(stdout);
   TerminateProcess(GetCurrentProcess(), 3);
   return 3;
