@@ -47,6 +47,16 @@ fuzz:
 	cmake --build --preset fuzz
 	FUZZ_SECONDS=$(FUZZ_SECONDS) tools/fuzz.sh
 
+# Long runs, measured (about 13 minutes, not part of make test): 100,000 engine steps under
+# the sanitizers, then vapryx.scr /s under Wine for SOAK_MINUTES (default 10).
+soak:
+	tools/install-deps.sh native windows gui
+	cmake --preset sanitize
+	cmake --build --preset sanitize --target vapryx_engine_soak
+	cmake --preset windows
+	cmake --build --preset windows --target vapryx_saver
+	tools/soak.sh build/sanitize build/windows
+
 bench:
 	tools/install-deps.sh native
 	cmake --preset native

@@ -4,6 +4,7 @@
 
 #include "host/startup.h"
 #include "smoke/field.h"
+#include "smoke/random.h"
 #include "text/band.h"
 #include "text/outline.h"
 #include "tests/fuzz/fuzz.h"
@@ -27,9 +28,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const TextRaster raster = {pixels.data(), w, h};
   auto ink = [&](int32_t k, int32_t j) { return pixels[(static_cast<size_t>(j) * w + k) * 3] != 0; };
 
-  SmokeStorage storage;
-  FUZZ_CHECK(CreateSmokeStorage(&storage, W, H));
-  PrepareSmoke(&storage.engine, seed, raster, volume, &storage.outline);
+  // One engine per size, its tables made once (the decay table again when the volume
+  // changes): the outline and the field are what each input renews.
+  static SmokeStorage storages[2];
+  static int32_t volumes[2] = {-1, -1};
+  SmokeStorage& storage = storages[large];
+  if (volumes[large] < 0) {
+    FUZZ_CHECK(CreateSmokeStorage(&storage, W, H));
+    FUZZ_CHECK(PrepareSmokeMotion(&storage.engine));
+  }
+  if (volumes[large] != volume) {
+    FUZZ_CHECK(PrepareSmokeDecay(&storage.engine, volume));
+    volumes[large] = volume;
+  }
+  FreeTextOutline(&storage.outline);
+  SeedRandom(storage.engine.random, seed);
+  ClearSmokeField(&storage.engine);
+  BuildTextOutline(raster, W, H, storage.engine.smokeField, &storage.outline);
+  storage.engine.nodeList = storage.outline.nodeList;
+  storage.engine.nodeCount = storage.outline.nodeCount;
   const TextOutline& outline = storage.outline;
 
   // Every inner ink pixel with a blank direct neighbour is a node, once.
