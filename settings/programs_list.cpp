@@ -87,7 +87,8 @@ ProgramsListResult AddToProgramsList(const std::string& file, std::string* edite
                                      std::string* why) {
   const size_t zero = file.find('\0');
   if (zero != std::string::npos) {
-    const size_t line = 1 + static_cast<size_t>(std::count(file.begin(), file.begin() + zero, '\n'));
+    const size_t line =
+        1 + static_cast<size_t>(std::count(file.begin(), file.begin() + zero, '\n'));
     *why = "it is not a text file (line " + std::to_string(line) + " holds a zero byte)";
     return kProgramsFileUnclear;
   }
@@ -129,7 +130,8 @@ ProgramsListResult AddToProgramsList(const std::string& file, std::string* edite
     std::string end = lines[last];
     while (!end.empty() && IsBlank(end.back())) end.pop_back();
     if (IsContinued(end) && !IsContinued(lines[last])) {
-      *why = "line " + std::to_string(last + 1) + " of the programs list ends in a backslash and blanks";
+      *why = "line " + std::to_string(last + 1) +
+             " of the programs list ends in a backslash and blanks";
       return kProgramsFileUnclear;
     }
   }

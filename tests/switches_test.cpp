@@ -1,10 +1,11 @@
 // Command-line switches and the run mode, as tables of command lines.
-#include "host/input.h"
 #include "host/switches.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+
+#include "host/input.h"
 
 TEST(FindSwitch, PatternsNumbersAndTheSkippedCharacter) {
   const struct {

@@ -181,9 +181,9 @@ LRESULT CALLBACK ParentProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
 }
 
 // A 152 x 112 parent and the saver started with /p <parent>; waits up to `milliseconds`
-// for its SS_VAPRYX child. False when the saver cannot be started. (What the child draws
-// cannot be seen from here: Wine never shows another process's painting in a child of this
-// one's window. The Windows unit tests read the preview's pixels in-process.)
+// for its SS_VAPRYX child to be shown. False when the saver cannot be started. (What the
+// child draws cannot be seen from here: Wine never shows another process's painting in a
+// child of this one's window. The Windows unit tests read the preview's pixels in-process.)
 struct PreviewRun {
   HWND parent = nullptr;
   HWND child = nullptr;
@@ -224,7 +224,7 @@ bool StartPreview(const char* saver, DWORD milliseconds, PreviewRun* run) {
     MSG m;
     while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
     run->child = FindWindowExA(run->parent, nullptr, "SS_VAPRYX", nullptr);
-    if (run->child != nullptr) break;
+    if (run->child != nullptr && IsWindowVisible(run->child)) break;
     Sleep(50);
   }
   return true;

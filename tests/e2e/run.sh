@@ -318,7 +318,11 @@ for args in "" "/c" "/a" "/C:$owner" "-c $owner"; do
   check "'$args' opens the dialog, owned by ${expected}" "$([ "$(shown title)" = "Vapryx Settings" ] && [ "$(shown owner)" = "$expected" ]; echo $?)"
   if [ "$args" = /c ]; then
     timeout 20 wine "$saver" /s < /dev/null > /dev/null 2>&1
-    check "the saver cannot start while the dialog is open" "$([ $? = 0 ] && ! wine "$probe" wait-window 1000 < /dev/null > /dev/null 2>&1; echo $?)"
+    second_rc=$?
+    window_seen=0
+    wine "$probe" wait-window 1000 < /dev/null > /dev/null 2>&1 && window_seen=1
+    check "the saver cannot start while the dialog is open (exit code $second_rc, saver window seen $window_seen)" \
+      "$([ "$second_rc" = 0 ] && [ "$window_seen" = 0 ]; echo $?)"
   fi
   dialog_do press=2
   saver_exit 15

@@ -5,9 +5,9 @@
 #include "host/startup.h"
 #include "smoke/field.h"
 #include "smoke/random.h"
+#include "tests/fuzz/fuzz.h"
 #include "text/band.h"
 #include "text/outline.h"
-#include "tests/fuzz/fuzz.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzInput in{data, size};
@@ -26,7 +26,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
   }
   const TextRaster raster = {pixels.data(), w, h};
-  auto ink = [&](int32_t k, int32_t j) { return pixels[(static_cast<size_t>(j) * w + k) * 3] != 0; };
+  auto ink = [&](int32_t k, int32_t j) {
+    return pixels[(static_cast<size_t>(j) * w + k) * 3] != 0;
+  };
 
   // One engine per size, its tables made once (the decay table again when the volume
   // changes): the outline and the field are what each input renews.
@@ -54,7 +56,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (w <= W && h <= H) {
     for (int32_t j = 1; j + 1 < h; ++j)
       for (int32_t k = 1; k + 1 < w; ++k)
-        edges += ink(k, j) && (!ink(k - 1, j) || !ink(k + 1, j) || !ink(k, j - 1) || !ink(k, j + 1));
+        edges +=
+            ink(k, j) && (!ink(k - 1, j) || !ink(k + 1, j) || !ink(k, j - 1) || !ink(k, j + 1));
   }
   FUZZ_CHECK(outline.nodeCount == edges);
   const TextBand band = PlaceTextBand(w, h, W, H);

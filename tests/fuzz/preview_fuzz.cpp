@@ -36,7 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> field(fieldSize, 7);
     std::vector<uint8_t> pixels(static_cast<size_t>(PreviewStride(pw)) * ph, 0);
     GatherPreview(pixels.data(), table.data(), pw, ph, field.data());
-    for (int32_t i = 0; i < ph; ++i) FUZZ_CHECK(pixels[static_cast<size_t>(i) * PreviewStride(pw)] == 7);
+    for (int32_t i = 0; i < ph; ++i)
+      FUZZ_CHECK(pixels[static_cast<size_t>(i) * PreviewStride(pw)] == 7);
   }
   return 0;
 }

@@ -30,7 +30,8 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "cannot read %s\n", path.c_str());
       return 1;
     }
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)),
+                               std::istreambuf_iterator<char>());
     // A copy of exactly the input's size, so a read past its end is caught.
     std::vector<uint8_t> exact(bytes);
     LLVMFuzzerTestOneInput(exact.data(), exact.size());

@@ -63,8 +63,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(strnlen(settings.text, kSettingTextBytes) < kSettingTextBytes);
   FUZZ_CHECK(settings.text[0] != '\0');
   FUZZ_CHECK(strnlen(settings.font, kSettingTextBytes) < kSettingTextBytes);
-  FUZZ_CHECK((settings.resolution == 0 && settings.fieldWidth == 640 && settings.fieldHeight == 480) ||
-             (settings.resolution != 0 && settings.fieldWidth == 800 && settings.fieldHeight == 600));
+  FUZZ_CHECK(
+      (settings.resolution == 0 && settings.fieldWidth == 640 && settings.fieldHeight == 480) ||
+      (settings.resolution != 0 && settings.fieldWidth == 800 && settings.fieldHeight == 600));
   FUZZ_CHECK(settings.color <= 0xFFFFFF);
   return 0;
 }

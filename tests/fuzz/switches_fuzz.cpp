@@ -27,9 +27,8 @@ int PlainFindSwitch(const char* commandLine, char letter, int32_t* value) {
   if (letter == '\0') return 0;
   const std::string line(commandLine, strnlen(commandLine, kSwitchBufferBytes - 1));
   const char upper = letter >= 'a' && letter <= 'z' ? static_cast<char>(letter - 32) : letter;
-  for (const std::string& pattern :
-       {std::string{'/', letter}, std::string{'/', upper}, std::string{'-', letter},
-        std::string{'-', upper}}) {
+  for (const std::string& pattern : {std::string{'/', letter}, std::string{'/', upper},
+                                     std::string{'-', letter}, std::string{'-', upper}}) {
     const size_t at = line.find(pattern);
     if (at == std::string::npos) continue;
     if (at + 3 < line.size()) *value = PlainNumber(line.substr(at + 3));

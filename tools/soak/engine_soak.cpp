@@ -2,6 +2,9 @@
 // process's resident memory from /proc as it goes. The step allocates nothing, so after
 // the first thousand steps the figure must not move.
 // Usage: vapryx-engine-soak RASTER.pgm STEPS
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -9,9 +12,6 @@
 #include <iterator>
 #include <string>
 #include <vector>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "host/startup.h"
 #include "smoke/field.h"
@@ -41,7 +41,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::ifstream in(argv[1], std::ios::binary);
-  const std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)),
+                                  std::istreambuf_iterator<char>());
   GreyRaster grey;
   std::string error;
   if (!ParsePgm(file, &grey, &error)) {
@@ -73,7 +74,9 @@ int main(int argc, char** argv) {
   uint32_t sum = 0;  // something of the field, so the run is seen to have done its work
   for (int32_t i = 0; i < 640 * 480; ++i) sum += storage.engine.smokeField[i];
   const bool flat = highest == 0;
-  std::printf("engine: %ld steps, resident memory %s from step 1,000 on (%+ld kB at most), "
-              "field sum %u\n", steps, flat ? "flat" : "GREW", highest, sum);
+  std::printf(
+      "engine: %ld steps, resident memory %s from step 1,000 on (%+ld kB at most), "
+      "field sum %u\n",
+      steps, flat ? "flat" : "GREW", highest, sum);
   return flat ? 0 : 1;
 }
