@@ -269,11 +269,12 @@ int RunPreview(const char* saver, DWORD milliseconds) {
 // A host that dies abruptly once the preview draws: its windows are never destroyed. Prints
 // the saver's process id for `wait-exit`.
 int RunOrphan(const char* saver, DWORD milliseconds) {
+  // Unbuffered: nothing may be left unwritten when this process is cut off.
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
   PreviewRun run;
   if (!StartPreview(saver, milliseconds, &run)) return 1;
   Sleep(1000);  // its first frames
   std::printf("saver pid %lu\n", run.process.dwProcessId);
-  std::fflush(stdout);
   TerminateProcess(GetCurrentProcess(), 3);
   return 3;
 }
