@@ -1,7 +1,8 @@
 // main_x11.cpp: vapryx, the saver as a native X11 program and XScreenSaver hack.
 //
-// Options -> settings -> window (given, root or its own) -> the shared preparation ->
-// event loop, one frame per --delay: present the field, then step it.
+// Options -> settings -> window (given, root or its own) -> the saver opened through the
+// seam -> event loop, one frame per --delay: the field into the image and a step, then the
+// image scaled onto the window by the X server (RENDER), or by us where it cannot.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -15,14 +16,11 @@
 #include <string>
 #include <vector>
 
-#include "host/startup.h"
+#include "host/saver.h"
 #include "present/image_x11.h"
-#include "present/palette.h"
 #include "present/scale.h"
 #include "settings/options.h"
 #include "settings/preferences_posix.h"
-#include "smoke/field.h"
-#include "text/band.h"
 #include "text/raster_freetype.h"
 
 namespace {
@@ -42,24 +40,22 @@ struct HostState {
   GC gc;
   XFontStruct* font;
   Atom deleteWindow;
-  WindowImage image;
+  SaverCore* saver;
   FieldView view;
-  SmokeStorage smoke;
-  int32_t bandHeight;
-  uint32_t palette[256];
+  bool serverScales;  // RENDER composites the field-sized image onto the window
+  ScaledWindow scaled;
+  SharedImage image;  // where it cannot: a window-sized image scaled here
 };
 
 HostState Host;
 
-int Fail(const std::string& message) {
-  std::fprintf(stderr, "vapryx: %s\n", message.c_str());
-  return 1;
-}
+int Fail(const std::string& message) { return ReportFailure("vapryx", message, 1); }
 
 // Errors about our window mean it is gone; anything else is reported and survived.
 int NoteXError(Display* display, XErrorEvent* error) {
   if (error->error_code == BadWindow || error->error_code == BadDrawable ||
-      (error->resourceid == Host.window && error->error_code == BadMatch)) {
+      (error->resourceid == Host.window && error->error_code == BadMatch) ||
+      (Host.scaled.window != 0 && error->resourceid == Host.scaled.window)) {
     Host.windowGone = true;
     return 0;
   }
@@ -97,10 +93,10 @@ int ChooseWindow(std::string* error) {
     const int screen = DefaultScreen(d);
     XSetWindowAttributes attributes{};
     attributes.background_pixel = BlackPixel(d, screen);
-    Host.window = XCreateWindow(d, RootWindow(d, screen), 0, 0,
-                                static_cast<unsigned>(o.settings.fieldWidth),
-                                static_cast<unsigned>(o.settings.fieldHeight), 0, CopyFromParent,
-                                InputOutput, CopyFromParent, CWBackPixel, &attributes);
+    Host.window =
+        XCreateWindow(d, RootWindow(d, screen), 0, 0, static_cast<unsigned>(o.settings.fieldWidth),
+                      static_cast<unsigned>(o.settings.fieldHeight), 0, CopyFromParent, InputOutput,
+                      CopyFromParent, CWBackPixel, &attributes);
     XStoreName(d, Host.window, "Vapryx");
     XClassHint hint = {const_cast<char*>("vapryx"), const_cast<char*>("Vapryx")};
     XSetClassHint(d, Host.window, &hint);
@@ -111,8 +107,8 @@ int ChooseWindow(std::string* error) {
 
   // Events first, so that no resize falls between them and the size read below. Input
   // only in our own window: a screen saver's window belongs to its daemon.
-  const long events = ExposureMask | StructureNotifyMask |
-                      (Host.ownWindow ? KeyPressMask | ButtonPressMask : 0);
+  const long events =
+      ExposureMask | StructureNotifyMask | (Host.ownWindow ? KeyPressMask | ButtonPressMask : 0);
   XSelectInput(d, Host.window, events);
   XWindowAttributes a;
   const Status got = XGetWindowAttributes(d, Host.window, &a);
@@ -136,38 +132,56 @@ int ChooseWindow(std::string* error) {
   return 1;
 }
 
-// The colour ramp in the window's pixel format, built once: the settings never change.
-void BuildPalette() {
-  uint8_t info[kFieldBitmapInfoBytes];
+// Where the picture is scaled: by the X server through RENDER, unless the display has none
+// or VAPRYX_SCALE=client asks for our own scaling (for measuring the two). Returns the
+// pixel format the saver draws in.
+PixelFormat ChoosePresentation() {
   const SaverSettings& s = Host.options.settings;
-  BuildFieldPalette(info, s.fieldWidth, -s.fieldHeight, 8, s.color, s.brightness);
-  BuildPixelPalette(info + 40, Host.visual->red_mask, Host.visual->green_mask,
-                    Host.visual->blue_mask, Host.palette);
-  const bool hostLsb = [] {
+  const char* scale = std::getenv("VAPRYX_SCALE");
+  PixelFormat format{};
+  Host.serverScales = !(scale != nullptr && std::strcmp(scale, "client") == 0) &&
+                      OpenScaledWindow(Host.display, Host.window, Host.visual, s.fieldWidth,
+                                       s.fieldHeight, &Host.scaled, &format);
+  if (!Host.serverScales) {
     const uint16_t one = 1;
-    return *reinterpret_cast<const uint8_t*>(&one) == 1;
-  }();
-  if ((ImageByteOrder(Host.display) == LSBFirst) != hostLsb) {
-    for (uint32_t& p : Host.palette) p = __builtin_bswap32(p);
+    const bool hostLsb = *reinterpret_cast<const uint8_t*>(&one) == 1;
+    format = PixelFormat{static_cast<uint32_t>(Host.visual->red_mask),
+                         static_cast<uint32_t>(Host.visual->green_mask),
+                         static_cast<uint32_t>(Host.visual->blue_mask), 0,
+                         (ImageByteOrder(Host.display) == LSBFirst) != hostLsb};
   }
+  if (Host.options.verbose) {
+    std::fprintf(stderr, "vapryx: %s\n",
+                 Host.serverScales
+                     ? "the X server scales the picture (RENDER)"
+                     : "the picture is scaled here (no RENDER, or VAPRYX_SCALE=client)");
+  }
+  return format;
 }
 
-// A new image and view for the window's current size.
+// The view, and the transform or the image, for the window's current size.
 int Reshape() {
-  DestroyWindowImage(Host.display, &Host.image);
   const int32_t w = Host.width > 0 ? Host.width : 1, h = Host.height > 0 ? Host.height : 1;
-  if (!CreateWindowImage(Host.display, Host.visual, Host.depth, w, h, &Host.image)) return 0;
-  const SmokeEngine& e = Host.smoke.engine;
-  Host.view = FitFieldToWindow(e.width, e.height, Host.bandHeight, w, h);
+  const SmokeEngine& e = Host.saver->engine;
+  Host.view = FitFieldToWindow(e.width, e.height, Host.saver->bandHeight, w, h);
   Host.resized = false;
-  return 1;
+  if (Host.serverScales) {
+    ReshapeScaledWindow(Host.display, &Host.scaled, Host.view);
+    return 1;
+  }
+  DestroySharedImage(Host.display, &Host.image);
+  return CreateSharedImage(Host.display, Host.visual, Host.depth, w, h, &Host.image);
 }
 
 void DrawFrame(double framesPerSecond) {
-  const SmokeEngine& e = Host.smoke.engine;
-  PresentField(e.smokeField, e.width, Host.palette, Host.view, ImagePixels(Host.image),
-               ImageStride(Host.image));
-  PutWindowImage(Host.display, Host.window, Host.gc, Host.image);
+  if (Host.serverScales) {
+    const SharedImage& image = Host.scaled.image;
+    DrawSaverFrame(Host.saver, ImagePixels(image), ImageStride(image));
+    ShowScaledWindow(Host.display, Host.scaled);
+  } else {
+    DrawSaverFrame(Host.saver, ImagePixels(Host.image), ImageStride(Host.image), &Host.view);
+    PutSharedImage(Host.display, Host.window, Host.gc, Host.image);
+  }
   if (Host.options.fps && framesPerSecond > 0) {
     char text[32];
     const int n = std::snprintf(text, sizeof text, "%.1f fps", framesPerSecond);
@@ -175,7 +189,6 @@ void DrawFrame(double framesPerSecond) {
                 text, n);
   }
   XSync(Host.display, False);  // the server has the pixels before the next frame writes them
-  StepSmokeField(&Host.smoke.engine);
 }
 
 // Handles what is queued; false when the run should end.
@@ -221,7 +234,8 @@ bool WaitUntil(double deadline) {
     fd_set readable;
     FD_ZERO(&readable);
     FD_SET(fd, &readable);
-    timeval timeout = {static_cast<time_t>(left), static_cast<suseconds_t>((left - static_cast<time_t>(left)) * 1e6)};
+    timeval timeout = {static_cast<time_t>(left),
+                       static_cast<suseconds_t>((left - static_cast<time_t>(left)) * 1e6)};
     if (select(fd + 1, &readable, nullptr, nullptr, &timeout) < 0 && errno != EINTR) return false;
   }
 }
@@ -236,7 +250,8 @@ int Run() {
     DrawFrame(rate);
     const double now = Now();
     ++rateFrames, ++reportFrames;
-    if (now - rateStart >= 1.0) rate = rateFrames / (now - rateStart), rateFrames = 0, rateStart = now;
+    if (now - rateStart >= 1.0)
+      rate = rateFrames / (now - rateStart), rateFrames = 0, rateStart = now;
     if (Host.options.verbose && now - reportStart >= 5.0) {
       std::fprintf(stderr, "vapryx: %ld frames in %.1f s, %.1f frames per second\n", reportFrames,
                    now - reportStart, reportFrames / (now - reportStart));
@@ -269,9 +284,8 @@ int main(int argc, char** argv) {
   XSetErrorHandler(NoteXError);
   if (!ChooseWindow(&error)) return Fail(error);
 
-  // The shared preparation, over the text band FreeType renders.
+  // The saver through the seam, over the text band FreeType renders.
   const SaverSettings& s = Host.options.settings;
-  if (!CreateSmokeStorage(&Host.smoke, s.fieldWidth, s.fieldHeight)) return Fail("out of memory");
   std::vector<uint8_t> bandPixels;
   std::string face;
   const TextRaster band =
@@ -279,13 +293,18 @@ int main(int argc, char** argv) {
   if (Host.options.verbose) std::fprintf(stderr, "vapryx: font: %s\n", face.c_str());
   const uint32_t seed =
       Host.options.haveSeed ? Host.options.seed : static_cast<uint32_t>(std::time(nullptr));
-  if (!PrepareSmoke(&Host.smoke.engine, seed, band, s.volume, &Host.smoke.outline))
-    return Fail("the smoke engine refused its tables");
-  Host.bandHeight = ComputeTextBand(0, 0, s.fieldWidth, s.fieldHeight).height;
+  Host.saver = OpenSaver(s, band, seed, ChoosePresentation());
+  if (Host.saver == nullptr) return Fail("the smoke engine refused its tables");
 
-  BuildPalette();
+  // The frame rate in the ramp's lightest colour; a pixel value the server takes in this
+  // machine's byte order, whatever the image's.
+  const PixelFormat windowFormat = {static_cast<uint32_t>(Host.visual->red_mask),
+                                    static_cast<uint32_t>(Host.visual->green_mask),
+                                    static_cast<uint32_t>(Host.visual->blue_mask), 0, false};
+  uint32_t windowPixels[256];
+  BuildPixelPalette(Host.saver->ramp, windowFormat, windowPixels);
   Host.gc = XCreateGC(Host.display, Host.window, 0, nullptr);
-  XSetForeground(Host.display, Host.gc, Host.palette[255]);
+  XSetForeground(Host.display, Host.gc, windowPixels[255]);
   Host.font = XLoadQueryFont(Host.display, "fixed");
   if (Host.font != nullptr) XSetFont(Host.display, Host.gc, Host.font->fid);
   if (!Reshape()) return Fail("the display offers no 32-bit image for this visual");

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "host/saver.h"
 #include "host/switches.h"
 #include "settings/settings.h"
 #include "smoke/field.h"
@@ -15,7 +16,6 @@ struct SaverState {
   int32_t parentHandle;  // used as the parent window handle
   int32_t previewWidth;
   int32_t previewHeight;
-  SaverSettings settings;
   char errorText[64];
   HBRUSH blackBrush;
   HWND window;
@@ -23,9 +23,7 @@ struct SaverState {
   HBITMAP fieldBitmap;
   int32_t frameBusy;
   int32_t mouseMoves;
-  RandomGenerator random;
-  SmokeEngine engine;  // W and H live here once the frame buffers are bound
-  TextOutline outline;
+  SaverCore core;  // settings, engine (W and H live there once bound), outline, generator
   // Preview only: sample offsets into the field, the sampled 8-bit picture, its bitmap.
   uint32_t* previewSampleTable;
   uint8_t* previewPixels;

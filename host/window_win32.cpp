@@ -51,8 +51,8 @@ int CreateSaverWindow(HINSTANCE instance, int showCommand, int32_t width, int32_
 }
 
 void MoveErrorText() {
-  const int x = NextRandom(&Saver.random) % 200;
-  const int y = NextRandom(&Saver.random) % 200;
+  const int x = NextRandom(&Saver.core.random) % 200;
+  const int y = NextRandom(&Saver.core.random) % 200;
   SetWindowPos(Saver.errorTextWindow, nullptr, x, y, 0, 0, SWP_NOZORDER | SWP_NOSIZE);
 }
 

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "host/saver_win32.h"
-#include "host/startup.h"
 #include "present/frame_win32.h"
 #include "settings/dialog_win32.h"
 #include "settings/registry_win32.h"
@@ -45,13 +44,14 @@ bool ChangeDisplayMode(int32_t width, int32_t height) {
 // The preparation of a normal run, in its fixed order; the frame timer starts last.
 void PrepareFrames() {
   HDC dc = GetDC(Saver.window);
-  SmokeEngine& engine = Saver.engine;
-  Saver.fieldBitmap = CreateCompatibleBitmap(dc, engine.width, engine.height);
+  SaverCore& core = Saver.core;
+  Saver.fieldBitmap = CreateCompatibleBitmap(dc, core.engine.width, core.engine.height);
   std::vector<uint8_t> bandPixels;
-  const TextRaster band = RenderTextBand(dc, engine.width, engine.height, Saver.settings.text,
-                                         Saver.settings.font, &bandPixels);
-  const int prepared = PrepareSmoke(&engine, static_cast<uint32_t>(std::time(nullptr)), band,
-                                    Saver.settings.volume, &Saver.outline);
+  const TextRaster band = RenderTextBand(dc, core.engine.width, core.engine.height,
+                                         core.settings.text, core.settings.font, &bandPixels);
+  // GDI shows the field through FieldBitmapInfo: no pixel format of ours is needed.
+  const int prepared =
+      PrepareSaver(&core, band, static_cast<uint32_t>(std::time(nullptr)), PixelFormat{});
   if (Saver.mode == Preview) BuildPreviewSampling(dc);
   ReleaseDC(Saver.window, dc);
   if (prepared) SetTimer(Saver.window, kFrameTimer, 33, nullptr);
@@ -60,8 +60,8 @@ void PrepareFrames() {
 int RunDrawingMode(HINSTANCE instance, int showCommand) {
   Saver.blackBrush = CreateSolidBrush(0);
   const SettingsReader reader = RegistrySettingsReader();
-  LoadSaverSettings(&reader, &Saver.settings);
-  int32_t width = Saver.settings.fieldWidth, height = Saver.settings.fieldHeight;
+  LoadSaverSettings(&reader, &Saver.core.settings);
+  int32_t width = Saver.core.settings.fieldWidth, height = Saver.core.settings.fieldHeight;
   int32_t fieldWidth = width, fieldHeight = height;
   if (Saver.mode == Preview) {
     RECT client = {0, 0, 0, 0};
@@ -77,14 +77,11 @@ int RunDrawingMode(HINSTANCE instance, int showCommand) {
     modeChanged = ChangeDisplayMode(fieldWidth, fieldHeight);
     if (!modeChanged) std::strcpy(Saver.errorText, kDisplayError), failed = true;
   }
-  void* block = GlobalAlloc(GPTR, FrameBufferBlockSize(fieldWidth, fieldHeight));
-  if (block == nullptr || !BindFrameBuffers(&Saver.engine, block, fieldWidth, fieldHeight)) {
+  const SaverMemory memory = {GlobalAlloc(GPTR, FrameBufferBlockSize(fieldWidth, fieldHeight)),
+                              FlowProfile, DecayTable, &Plan};
+  if (!BindSaver(&Saver.core, memory, fieldWidth, fieldHeight)) {
     std::strcpy(Saver.errorText, kMemoryError), failed = true;
   }
-  Saver.engine.flowProfile = FlowProfile;
-  Saver.engine.decayTable = DecayTable;
-  Saver.engine.remapPlan = &Plan;
-  Saver.engine.random = &Saver.random;
   if (failed) width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
 
   RegisterSaverClass(instance);
@@ -119,7 +116,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
   CreateMutexA(nullptr, TRUE, "SS_VAPRYX");
   if (GetLastError() == ERROR_ALREADY_EXISTS) return 0;
 
-  SeedRandom(&Saver.random, 1);  // as the runtime's generator starts; the error path never seeds it
+  SeedRandom(&Saver.core.random, 1);  // as the runtime's generator starts; the error path never seeds it
   const RunChoice choice = ChooseRunMode(commandLine);
   Saver.mode = choice.mode;
   Saver.parentHandle = choice.parentHandle;

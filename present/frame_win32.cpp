@@ -12,8 +12,9 @@ void Present(HBITMAP bitmap, int32_t width, int32_t height, const void* pixels) 
   HDC window = GetDC(Saver.window);
   HDC memory = CreateCompatibleDC(window);
   HGDIOBJ previous = SelectObject(memory, bitmap);
-  uint8_t* info = Saver.engine.fieldBitmapInfo;
-  BuildFieldPalette(info, width, -height, 8, Saver.settings.color, Saver.settings.brightness);
+  uint8_t* info = Saver.core.engine.fieldBitmapInfo;
+  const SaverSettings& s = Saver.core.settings;
+  BuildFieldPalette(info, width, -height, 8, s.color, s.brightness);
   SetDIBits(window, bitmap, 0, height, pixels, reinterpret_cast<const BITMAPINFO*>(info),
             DIB_RGB_COLORS);
   BitBlt(window, 0, 0, width, height, memory, 0, 0, SRCCOPY);
@@ -33,20 +34,23 @@ void BuildPreviewSampling(HDC deviceContext) {
   Saver.previewPixels =
       static_cast<uint8_t*>(GlobalAlloc(GPTR, static_cast<SIZE_T>(PreviewStride(pw)) * ph + 1));
   if (Saver.previewSampleTable == nullptr || Saver.previewPixels == nullptr) return;
-  FillPreviewSampleTable(Saver.previewSampleTable, pw, ph, Saver.engine.width, Saver.engine.height);
+  FillPreviewSampleTable(Saver.previewSampleTable, pw, ph, Saver.core.engine.width,
+                         Saver.core.engine.height);
 }
 
+// GDI has shown the field's own bytes; the frame itself is the seam's.
 void DrawFrame() {
-  Present(Saver.fieldBitmap, Saver.engine.width, Saver.engine.height, Saver.engine.smokeField);
-  StepSmokeField(&Saver.engine);
+  const SmokeEngine& e = Saver.core.engine;
+  Present(Saver.fieldBitmap, e.width, e.height, e.smokeField);
+  DrawSaverFrame(&Saver.core, nullptr, 0);
 }
 
 void DrawPreviewFrame() {
   // Without its buffers the preview stays undrawn; the smoke still moves on.
   if (Saver.previewSampleTable != nullptr && Saver.previewPixels != nullptr) {
     GatherPreview(Saver.previewPixels, Saver.previewSampleTable, Saver.previewWidth,
-                  Saver.previewHeight, Saver.engine.smokeField);
+                  Saver.previewHeight, Saver.core.engine.smokeField);
     Present(Saver.previewBitmap, Saver.previewWidth, Saver.previewHeight, Saver.previewPixels);
   }
-  StepSmokeField(&Saver.engine);
+  DrawSaverFrame(&Saver.core, nullptr, 0);
 }

@@ -1,4 +1,5 @@
-// image_x11.cpp: the frame's image, shared with the X server where it can be.
+// image_x11.cpp: client images, shared with the X server where it can be, and the field
+// scaled onto the window by RENDER.
 #include "present/image_x11.h"
 
 #include <sys/ipc.h>
@@ -16,15 +17,15 @@ int NoteAttachError(Display*, XErrorEvent*) {
 }
 
 // A shared image; false when the display refuses shared memory (a remote display does).
-bool CreateSharedImage(Display* display, Visual* visual, int depth, int32_t width,
-                       int32_t height, WindowImage* image) {
+bool CreateShmImage(Display* display, Visual* visual, int depth, int32_t width, int32_t height,
+                    SharedImage* image) {
   if (!XShmQueryExtension(display)) return false;
-  XImage* x = XShmCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, nullptr,
-                              &image->segment, static_cast<unsigned>(width),
-                              static_cast<unsigned>(height));
+  XImage* x =
+      XShmCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, nullptr,
+                      &image->segment, static_cast<unsigned>(width), static_cast<unsigned>(height));
   if (x == nullptr) return false;
-  image->segment.shmid = shmget(IPC_PRIVATE, static_cast<size_t>(x->bytes_per_line) * x->height,
-                                IPC_CREAT | 0600);
+  image->segment.shmid =
+      shmget(IPC_PRIVATE, static_cast<size_t>(x->bytes_per_line) * x->height, IPC_CREAT | 0600);
   if (image->segment.shmid < 0) {
     XDestroyImage(x);
     return false;
@@ -54,14 +55,19 @@ bool CreateSharedImage(Display* display, Visual* visual, int depth, int32_t widt
   return true;
 }
 
+// The channel mask of a RENDER direct format, in pixel bits.
+uint32_t ChannelMask(short shift, short mask) {
+  return static_cast<uint32_t>(static_cast<unsigned short>(mask)) << shift;
+}
+
 }  // namespace
 
-int CreateWindowImage(Display* display, Visual* visual, int depth, int32_t width,
-                      int32_t height, WindowImage* image) {
-  *image = WindowImage{};
+int CreateSharedImage(Display* display, Visual* visual, int depth, int32_t width, int32_t height,
+                      SharedImage* image) {
+  *image = SharedImage{};
   image->width = width;
   image->height = height;
-  if (!CreateSharedImage(display, visual, depth, width, height, image)) {
+  if (!CreateShmImage(display, visual, depth, width, height, image)) {
     XImage* x = XCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr,
                              static_cast<unsigned>(width), static_cast<unsigned>(height), 32, 0);
     if (x == nullptr) return 0;
@@ -73,30 +79,30 @@ int CreateWindowImage(Display* display, Visual* visual, int depth, int32_t width
     image->image = x;
   }
   if (image->image->bits_per_pixel != 32) {
-    DestroyWindowImage(display, image);
+    DestroySharedImage(display, image);
     return 0;
   }
   return 1;
 }
 
-uint32_t* ImagePixels(const WindowImage& image) {
+uint32_t* ImagePixels(const SharedImage& image) {
   return reinterpret_cast<uint32_t*>(image.image->data);
 }
 
-size_t ImageStride(const WindowImage& image) {
+size_t ImageStride(const SharedImage& image) {
   return static_cast<size_t>(image.image->bytes_per_line) / 4;
 }
 
-void PutWindowImage(Display* display, Drawable window, GC gc, const WindowImage& image) {
+void PutSharedImage(Display* display, Drawable drawable, GC gc, const SharedImage& image) {
   const unsigned w = static_cast<unsigned>(image.width), h = static_cast<unsigned>(image.height);
   if (image.shared) {
-    XShmPutImage(display, window, gc, image.image, 0, 0, 0, 0, w, h, False);
+    XShmPutImage(display, drawable, gc, image.image, 0, 0, 0, 0, w, h, False);
   } else {
-    XPutImage(display, window, gc, image.image, 0, 0, 0, 0, w, h);
+    XPutImage(display, drawable, gc, image.image, 0, 0, 0, 0, w, h);
   }
 }
 
-void DestroyWindowImage(Display* display, WindowImage* image) {
+void DestroySharedImage(Display* display, SharedImage* image) {
   if (image->image == nullptr) return;
   if (image->shared) {
     XShmDetach(display, &image->segment);
@@ -105,5 +111,84 @@ void DestroyWindowImage(Display* display, WindowImage* image) {
     image->image->data = nullptr;
   }
   XDestroyImage(image->image);  // frees plain pixels too
-  *image = WindowImage{};
+  *image = SharedImage{};
+}
+
+int OpenScaledWindow(Display* display, Window window, Visual* visual, int32_t fieldWidth,
+                     int32_t fieldHeight, ScaledWindow* scaled, PixelFormat* format) {
+  *scaled = ScaledWindow{};
+  int eventBase, errorBase;
+  if (!XRenderQueryExtension(display, &eventBase, &errorBase)) return 0;
+  XRenderPictFormat* windowFormat = XRenderFindVisualFormat(display, visual);
+  XRenderPictFormat* rgb = XRenderFindStandardFormat(display, PictStandardRGB24);
+  XVisualInfo rgbVisual;
+  if (windowFormat == nullptr || rgb == nullptr ||
+      !XMatchVisualInfo(display, DefaultScreen(display), 24, TrueColor, &rgbVisual) ||
+      !CreateSharedImage(display, rgbVisual.visual, 24, fieldWidth, fieldHeight, &scaled->image)) {
+    return 0;
+  }
+  scaled->pixmap = XCreatePixmap(display, window, static_cast<unsigned>(fieldWidth),
+                                 static_cast<unsigned>(fieldHeight), 24);
+  scaled->gc = XCreateGC(display, scaled->pixmap, 0, nullptr);
+  // Beyond the field's edge, where a transform that cannot be exact may reach: the edge.
+  XRenderPictureAttributes repeat{};
+  repeat.repeat = RepeatPad;
+  scaled->source = XRenderCreatePicture(display, scaled->pixmap, rgb, CPRepeat, &repeat);
+  scaled->window = XRenderCreatePicture(display, window, windowFormat, 0, nullptr);
+  XRenderSetPictureFilter(display, scaled->source, FilterNearest, nullptr, 0);
+
+  const uint16_t one = 1;
+  const bool hostLsb = *reinterpret_cast<const uint8_t*>(&one) == 1;
+  const XRenderDirectFormat& d = rgb->direct;
+  *format = PixelFormat{ChannelMask(d.red, d.redMask), ChannelMask(d.green, d.greenMask),
+                        ChannelMask(d.blue, d.blueMask), 0,
+                        (ImageByteOrder(display) == LSBFirst) != hostLsb};
+  return 1;
+}
+
+void ReshapeScaledWindow(Display* display, ScaledWindow* scaled, const FieldView& view) {
+  const FieldTransform t = FitFieldTransform(scaled->image.width, scaled->image.height, view);
+  scaled->transform = t;
+  XTransform matrix = {{{t.scaleX, 0, t.offsetX}, {0, t.scaleY, t.offsetY}, {0, 0, 1 << 16}}};
+  XRenderSetPictureTransform(display, scaled->source, &matrix);
+
+  // Bars: above and below the field across the window, then left and right of it.
+  const int32_t w = view.windowWidth, h = view.windowHeight;
+  const int32_t right = t.left + t.width, bottom = t.top + t.height;
+  const XRectangle candidates[4] = {
+      {0, 0, static_cast<unsigned short>(w), static_cast<unsigned short>(t.top)},
+      {0, static_cast<short>(bottom), static_cast<unsigned short>(w),
+       static_cast<unsigned short>(h - bottom)},
+      {0, static_cast<short>(t.top), static_cast<unsigned short>(t.left),
+       static_cast<unsigned short>(t.height)},
+      {static_cast<short>(right), static_cast<short>(t.top), static_cast<unsigned short>(w - right),
+       static_cast<unsigned short>(t.height)},
+  };
+  scaled->barCount = 0;
+  for (const XRectangle& r : candidates) {
+    if (r.width > 0 && r.height > 0) scaled->bars[scaled->barCount++] = r;
+  }
+}
+
+void ShowScaledWindow(Display* display, const ScaledWindow& scaled) {
+  PutSharedImage(display, scaled.pixmap, scaled.gc, scaled.image);
+  if (scaled.barCount > 0) {
+    const XRenderColor black = {0, 0, 0, 0xFFFF};
+    XRenderFillRectangles(display, PictOpSrc, scaled.window, &black, scaled.bars, scaled.barCount);
+  }
+  const FieldTransform& t = scaled.transform;
+  if (t.width > 0 && t.height > 0) {
+    XRenderComposite(display, PictOpSrc, scaled.source, None, scaled.window, t.sourceX, t.sourceY,
+                     0, 0, t.left, t.top, static_cast<unsigned>(t.width),
+                     static_cast<unsigned>(t.height));
+  }
+}
+
+void CloseScaledWindow(Display* display, ScaledWindow* scaled) {
+  if (scaled->source != 0) XRenderFreePicture(display, scaled->source);
+  if (scaled->window != 0) XRenderFreePicture(display, scaled->window);
+  if (scaled->gc != nullptr) XFreeGC(display, scaled->gc);
+  if (scaled->pixmap != 0) XFreePixmap(display, scaled->pixmap);
+  DestroySharedImage(display, &scaled->image);
+  *scaled = ScaledWindow{};
 }

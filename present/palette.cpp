@@ -83,6 +83,21 @@ void HslToRgb255(double hue, double lightness, double saturation, double* r, dou
   *b = Clamp255(*b * 255);
 }
 
+void BuildColorRamp(uint32_t color, int32_t brightness, ColorRamp* ramp) {
+  double hue, lightness, saturation;
+  RgbToHsl((color & 0xFF) * kOneOver255, ((color >> 8) & 0xFF) * kOneOver255,
+           ((color >> 16) & 0xFF) * kOneOver255, &hue, &lightness, &saturation);
+  // In 64 bits so that a hand-edited brightness cannot overflow; the clamps absorb it.
+  const double offset = static_cast<double>(static_cast<int64_t>(brightness) * 5 - 25);
+  for (int32_t i = 0; i < 256; ++i) {
+    double r, g, b;
+    HslToRgb255(hue, i * kOneOver255, saturation, &r, &g, &b);
+    ramp->red[i] = static_cast<uint8_t>(Clamp255(r + offset));
+    ramp->green[i] = static_cast<uint8_t>(Clamp255(g + offset));
+    ramp->blue[i] = static_cast<uint8_t>(Clamp255(b + offset));
+  }
+}
+
 void BuildFieldPalette(uint8_t* fieldBitmapInfo, int32_t width, int32_t height, int32_t bitCount,
                        uint32_t color, int32_t brightness) {
   uint8_t* header = fieldBitmapInfo;
@@ -93,19 +108,13 @@ void BuildFieldPalette(uint8_t* fieldBitmapInfo, int32_t width, int32_t height, 
   PutLittleEndian(header + 12, 1, 2);                                // biPlanes
   PutLittleEndian(header + 14, static_cast<uint32_t>(bitCount), 2);  // biBitCount
 
-  double hue, lightness, saturation;
-  RgbToHsl((color & 0xFF) * kOneOver255, ((color >> 8) & 0xFF) * kOneOver255,
-           ((color >> 16) & 0xFF) * kOneOver255, &hue, &lightness, &saturation);
-  // In 64 bits so that a hand-edited brightness cannot overflow; the clamps absorb it.
-  const double offset = static_cast<double>(static_cast<int64_t>(brightness) * 5 - 25);
-
+  ColorRamp ramp;
+  BuildColorRamp(color, brightness, &ramp);
   uint8_t* entry = fieldBitmapInfo + 40;
   for (int32_t i = 0; i < 256; ++i, entry += 4) {
-    double r, g, b;
-    HslToRgb255(hue, i * kOneOver255, saturation, &r, &g, &b);
-    entry[0] = static_cast<uint8_t>(Clamp255(b + offset));
-    entry[1] = static_cast<uint8_t>(Clamp255(g + offset));
-    entry[2] = static_cast<uint8_t>(Clamp255(r + offset));
+    entry[0] = ramp.blue[i];
+    entry[1] = ramp.green[i];
+    entry[2] = ramp.red[i];
     entry[3] = 0;
   }
 }

@@ -17,9 +17,20 @@ void HslToRgb(double hue, double lightness, double saturation, double* r, double
 // The same, scaled to 0..255 and clamped.
 void HslToRgb255(double hue, double lightness, double saturation, double* r, double* g, double* b);
 
-// Writes the 1,064 bytes of FieldBitmapInfo: a BITMAPINFOHEADER for width x height at
-// bitCount bits, then 256 RGBQUADs (blue, green, red, 0) ramping `color` (a COLORREF: red
-// in the low byte) shifted by brightness x 5 - 25. Any brightness is accepted: the offset
-// is computed without overflow and the clamps absorb it.
+// The colour ramp: entry i is the colour intensity i is shown in.
+struct ColorRamp {
+  uint8_t red[256];
+  uint8_t green[256];
+  uint8_t blue[256];
+};
+
+// Ramps `color` (a COLORREF: red in the low byte) from black through the colour to white,
+// shifted by brightness x 5 - 25. Any brightness is accepted: the offset is computed
+// without overflow and the clamps absorb it.
+void BuildColorRamp(uint32_t color, int32_t brightness, ColorRamp* ramp);
+
+// Writes the 1,064 bytes of FieldBitmapInfo, as the Windows saver hands them to GDI: a
+// BITMAPINFOHEADER for width x height at bitCount bits, then the ramp as 256 RGBQUADs
+// (blue, green, red, 0).
 void BuildFieldPalette(uint8_t* fieldBitmapInfo, int32_t width, int32_t height, int32_t bitCount,
                        uint32_t color, int32_t brightness);

@@ -1,4 +1,4 @@
-// scale.cpp: fitting the field to a window and drawing it there.
+// scale.cpp: fitting the field to a window, and its bytes through the ramp into pixels.
 #include "present/scale.h"
 
 #include <algorithm>
@@ -12,6 +12,73 @@ void MapAxis(int32_t n, int32_t shown, int32_t start, std::vector<int32_t>* map)
     const int64_t at = static_cast<int64_t>(i) - start;
     (*map)[i] = at < 0 || at >= shown ? -1 : static_cast<int32_t>(at * n / shown);
   }
+}
+
+// One axis of FieldTransform: n field pixels shown across `shown` window pixels from
+// window position `start`, in a window `size` pixels long.
+struct AxisTransform {
+  int32_t scale, offset, first, length, source;
+  bool exact;
+};
+
+AxisTransform FitAxis(int32_t n, int32_t shown, int32_t start, int32_t size) {
+  AxisTransform t{65536, 0, std::max(start, 0), 0, 0, true};
+  const int32_t end = std::min(start + shown, size);
+  if (shown <= 0 || end <= t.first) return t;
+  t.length = end - t.first;
+  t.source = t.first - start;
+  // The server takes field pixel floor((scale x at + u) / 65536) for window pixel at (u
+  // gathers the offset, the half-pixel centre and the 1/65536 it subtracts). Window pixel at
+  // shows the mapping's at x n / shown for u in [lo(at), hi(at)]. Look for a scale near the
+  // exact ratio where one u serves every shown pixel, and take the middle of those u, so
+  // that small rounding differences of a server do not matter.
+  const int64_t ideal = static_cast<int64_t>(n) * 65536 / shown;
+  auto scaleAt = [&](int64_t d) { return ideal + (d % 2 ? (d + 1) / 2 : -d / 2); };
+  auto bounds = [&](int64_t a, int64_t at, int64_t* lo, int64_t* hi) {
+    const int64_t k = at * n / shown;
+    *lo = 65536 * k - a * at;
+    *hi = 65536 * k + 65535 - a * at;
+  };
+  constexpr int64_t kScales = 129;
+  int64_t scale = ideal, u = 0;
+  t.exact = false;
+  for (int64_t d = 0; d < kScales && !t.exact; ++d) {
+    const int64_t a = scaleAt(d);
+    int64_t lo = INT64_MIN, hi = INT64_MAX;
+    for (int64_t at = t.source; at < t.source + t.length && lo <= hi; ++at) {
+      int64_t l, h;
+      bounds(a, at, &l, &h);
+      lo = std::max(lo, l), hi = std::min(hi, h);
+    }
+    if (a > 0 && lo <= hi) scale = a, u = lo + (hi - lo) / 2, t.exact = true;
+  }
+  // None serves every pixel (a size whose ratio 16.16 cannot carry): the scale and u that
+  // serve the most, by a sweep over the u intervals; the others show a neighbouring pixel.
+  int64_t served = -1;
+  std::vector<std::pair<int64_t, int32_t>> edges;
+  for (int64_t d = 0; d < 9 && !t.exact; ++d) {  // the nearest scales serve as well as any
+    const int64_t a = scaleAt(d);
+    if (a <= 0) continue;
+    edges.clear();
+    for (int64_t at = t.source; at < t.source + t.length; ++at) {
+      int64_t l, h;
+      bounds(a, at, &l, &h);
+      edges.push_back({l, 1}), edges.push_back({h + 1, -1});
+    }
+    std::sort(edges.begin(), edges.end());
+    int64_t open = 0;
+    for (size_t i = 0; i + 1 < edges.size(); ++i) {
+      open += edges[i].second;
+      if (open > served) {
+        served = open, scale = a;
+        u = edges[i].first + (edges[i + 1].first - 1 - edges[i].first) / 2;
+      }
+    }
+  }
+  t.scale = static_cast<int32_t>(scale);
+  // The centre of window pixel at is at + 1/2, which the server scales with rounding.
+  t.offset = static_cast<int32_t>(u + 1 - (scale + 1) / 2);
+  return t;
 }
 
 // The channel's 8 bits placed at the mask's top, as a TrueColor pixel holds them.
@@ -50,11 +117,28 @@ FieldView FitFieldToWindow(int32_t fieldWidth, int32_t fieldHeight, int32_t band
   return v;
 }
 
-void BuildPixelPalette(const uint8_t* rgbQuads, uint32_t redMask, uint32_t greenMask,
-                       uint32_t blueMask, uint32_t* pixels) {
+FieldTransform FitFieldTransform(int32_t fieldWidth, int32_t fieldHeight, const FieldView& view) {
+  const AxisTransform x = FitAxis(fieldWidth, view.shownWidth, view.left, view.windowWidth);
+  const AxisTransform y = FitAxis(fieldHeight, view.shownHeight, view.top, view.windowHeight);
+  return FieldTransform{x.scale,  y.scale,  x.offset, y.offset, x.first,           y.first,
+                        x.length, y.length, x.source, y.source, x.exact && y.exact};
+}
+
+void BuildPixelPalette(const ColorRamp& ramp, const PixelFormat& format, uint32_t* pixels) {
   for (int i = 0; i < 256; ++i) {
-    const uint8_t* q = rgbQuads + 4 * i;
-    pixels[i] = Channel(q[2], redMask) | Channel(q[1], greenMask) | Channel(q[0], blueMask);
+    const uint32_t p = Channel(ramp.red[i], format.redMask) |
+                       Channel(ramp.green[i], format.greenMask) |
+                       Channel(ramp.blue[i], format.blueMask) | format.opaqueMask;
+    pixels[i] = format.swapped ? __builtin_bswap32(p) : p;
+  }
+}
+
+void RenderFieldImage(const uint8_t* field, int32_t fieldWidth, int32_t fieldHeight,
+                      const uint32_t* palette, uint32_t* image, size_t stride) {
+  for (int32_t y = 0; y < fieldHeight; ++y) {
+    const uint8_t* in = field + static_cast<size_t>(y) * fieldWidth;
+    uint32_t* out = image + static_cast<size_t>(y) * stride;
+    for (int32_t x = 0; x < fieldWidth; ++x) out[x] = palette[in[x]];
   }
 }
 

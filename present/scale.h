@@ -1,4 +1,5 @@
-// scale.h: the field shown in a window of any size, by nearest neighbour, undistorted.
+// scale.h: the field shown in a window of any size, by nearest neighbour, undistorted, and
+// the field's bytes through the ramp into the pixels a front end shows.
 //
 // The field fills the window's width, cropping smoke above and below on a landscape
 // window (no black bars from 4:3 to 16:9), unless that would cut into the text band: then
@@ -9,12 +10,14 @@
 #include <cstdint>
 #include <vector>
 
+#include "present/palette.h"
+
 struct FieldView {
   int32_t windowWidth;
   int32_t windowHeight;
-  int32_t shownWidth;   // the field's size on screen, possibly larger than the window
+  int32_t shownWidth;  // the field's size on screen, possibly larger than the window
   int32_t shownHeight;
-  int32_t left;         // window position of the field's top-left corner; negative: cropped
+  int32_t left;  // window position of the field's top-left corner; negative: cropped
   int32_t top;
   std::vector<int32_t> columns;  // field column that each window column shows, -1 for none
   std::vector<int32_t> rows;     // field row that each window row shows, -1 for none
@@ -24,12 +27,42 @@ struct FieldView {
 FieldView FitFieldToWindow(int32_t fieldWidth, int32_t fieldHeight, int32_t bandHeight,
                            int32_t windowWidth, int32_t windowHeight);
 
-// 32-bit pixel values of the 256 palette entries (blue, green, red, 0 each) for a TrueColor
-// visual with these channel masks.
-void BuildPixelPalette(const uint8_t* rgbQuads, uint32_t redMask, uint32_t greenMask,
-                       uint32_t blueMask, uint32_t* pixels);
+// Where the display scales a field-sized image itself (X RENDER, a compositor, a browser):
+// the 16.16 fixed-point transform from window pixels to field pixels and the window area
+// it is composited into. Each axis is chosen so that a server sampling nearest
+// neighbour at pixel centres (src = scale x (at + 1/2) + offset, taken 1/65536 low and
+// rounded down, as pixman does) shows the columns and rows of FitFieldToWindow.
+struct FieldTransform {
+  int32_t scaleX, scaleY;    // field pixels per window pixel, 16.16
+  int32_t offsetX, offsetY;  // 16.16
+  int32_t left, top;         // the window area that shows the field (the rest are bars)
+  int32_t width, height;
+  int32_t sourceX, sourceY;  // the first shown window pixel's position from the field's corner
+  bool exact;                // false where no 16.16 transform matches the mapping everywhere
+};
+FieldTransform FitFieldTransform(int32_t fieldWidth, int32_t fieldHeight, const FieldView& view);
+
+// A TrueColor pixel layout: where each channel's bits sit in a 32-bit pixel, bits that
+// are set in every pixel (an alpha channel made opaque), and whether the pixels are stored
+// in the byte order opposite to this machine's.
+struct PixelFormat {
+  uint32_t redMask;
+  uint32_t greenMask;
+  uint32_t blueMask;
+  uint32_t opaqueMask;
+  bool swapped;
+};
+
+// The ramp's 256 colours as pixels of `format`.
+void BuildPixelPalette(const ColorRamp& ramp, const PixelFormat& format, uint32_t* pixels);
+
+// The W x H field through the pixel palette into a field-sized 32-bit image, rows
+// `stride` pixels apart.
+void RenderFieldImage(const uint8_t* field, int32_t fieldWidth, int32_t fieldHeight,
+                      const uint32_t* palette, uint32_t* image, size_t stride);
 
 // Draws the field through the pixel palette into a window-sized 32-bit image, rows
-// `stride` pixels apart; black where the view shows no field.
+// `stride` pixels apart; black where the view shows no field. For displays that cannot
+// scale.
 void PresentField(const uint8_t* field, int32_t fieldWidth, const uint32_t* palette,
                   const FieldView& view, uint32_t* image, size_t stride);

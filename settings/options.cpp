@@ -3,6 +3,7 @@
 #include "settings/options.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -40,6 +41,21 @@ const char kProgramUsage[] =
     "\n"
     "One or two dashes are the same. Its own window closes on a key press or a click;\n"
     "otherwise it draws until it is ended (SIGTERM) or its window is destroyed.\n";
+
+int ReportFailure(const char* program, const std::string& message, int status) {
+  std::string line;
+  for (unsigned char c : message) {
+    if (c < 0x20 || c == 0x7F) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
+      line += escaped;
+    } else {
+      line += static_cast<char>(c);
+    }
+  }
+  std::fprintf(stderr, "%s: %s\n", program, line.c_str());
+  return status;
+}
 
 bool ParseWholeNumber(const char* text, long long lowest, long long highest, long long* value) {
   if (*text < '0' || *text > '9') {
@@ -95,21 +111,12 @@ bool ParseColorOption(const char* text, uint32_t* color) {
 
 namespace {
 
-// The settings given on the command line, handed to the load rules as a store would.
-struct OptionStore {
-  std::string text;
-  std::string font;
-  char color[kColorStringBytes] = {};
-  bool haveResolution = false, haveVolume = false, haveBrightness = false;
-  uint32_t resolution = 0, volume = 0, brightness = 0;
-};
-
 int ReadOptionString(void* context, const char* name, char* buffer, uint32_t bufferSize) {
-  const OptionStore* store = static_cast<const OptionStore*>(context);
+  const SettingOptions* options = static_cast<const SettingOptions*>(context);
   const char* value = nullptr;
-  if (std::strcmp(name, "Text") == 0) value = store->text.c_str();
-  if (std::strcmp(name, "Font") == 0) value = store->font.c_str();
-  if (std::strcmp(name, "Color") == 0 && store->color[0] != '\0') value = store->color;
+  if (std::strcmp(name, "Text") == 0) value = options->text.c_str();
+  if (std::strcmp(name, "Font") == 0) value = options->font.c_str();
+  if (std::strcmp(name, "Color") == 0 && options->color[0] != '\0') value = options->color;
   if (value == nullptr) return 0;
   // The rule a stored string follows: an empty one keeps the default.
   return AcceptStringData(reinterpret_cast<const uint8_t*>(value),
@@ -117,14 +124,67 @@ int ReadOptionString(void* context, const char* name, char* buffer, uint32_t buf
 }
 
 int ReadOptionDword(void* context, const char* name, uint32_t* value) {
-  const OptionStore* store = static_cast<const OptionStore*>(context);
-  if (std::strcmp(name, "Resolution") == 0 && store->haveResolution) return *value = store->resolution, 1;
-  if (std::strcmp(name, "Volume") == 0 && store->haveVolume) return *value = store->volume, 1;
-  if (std::strcmp(name, "Brightness") == 0 && store->haveBrightness) return *value = store->brightness, 1;
+  const SettingOptions* o = static_cast<const SettingOptions*>(context);
+  if (std::strcmp(name, "Resolution") == 0 && o->haveResolution) return *value = o->resolution, 1;
+  if (std::strcmp(name, "Volume") == 0 && o->haveVolume) return *value = o->volume, 1;
+  if (std::strcmp(name, "Brightness") == 0 && o->haveBrightness) return *value = o->brightness, 1;
   return 0;
 }
 
 }  // namespace
+
+int ReadSettingOption(const std::string& name, const char* value, bool anyNumber,
+                      SettingOptions* options, std::string* error) {
+  auto bad = [&](const char* what) {
+    *error = "bad value '" + std::string(value) + "' for --" + name + ": " + what;
+    return -1;
+  };
+  long long v = 0;
+  if (name == "text" || name == "font") {
+    // Too long for the setting: cut, not refused, since XScreenSaver's settings dialog
+    // sets no limit and a refused option is a saver that dies.
+    std::string& kept = name == "text" ? options->text : options->font;
+    kept = value;
+    if (kept.size() >= static_cast<size_t>(kSettingTextBytes)) {
+      size_t cut = kSettingTextBytes - 1;
+      while (cut > 0 && (static_cast<unsigned char>(kept[cut]) & 0xC0) == 0x80) --cut;
+      kept.resize(cut);
+    }
+  } else if (name == "resolution") {
+    if (std::strcmp(value, "640x480") == 0) {
+      options->resolution = 0;
+    } else if (std::strcmp(value, "800x600") == 0) {
+      options->resolution = 1;
+    } else {
+      return bad("expected 640x480 or 800x600");
+    }
+    options->haveResolution = true;
+  } else if (name == "volume" || name == "brightness") {
+    if (anyNumber ? !ParseWholeNumber(value, INT32_MIN, UINT32_MAX, &v)
+                  : !ParseWholeNumber(value, 0, 10, &v)) {
+      return bad(anyNumber ? "expected a 32-bit integer" : "expected 0..10");
+    }
+    (name == "volume" ? options->volume : options->brightness) = static_cast<uint32_t>(v);
+    (name == "volume" ? options->haveVolume : options->haveBrightness) = true;
+  } else if (name == "color") {
+    if (*value == '\0') return 1;  // the default, as for text and font
+    uint32_t color;
+    if (!ParseColorOption(value, &color)) return bad("expected RRGGBB, #RRGGBB or R,G,B");
+    FormatColorString(color, options->color);
+  } else if (name == "seed") {
+    if (!ParseWholeNumber(value, 0, UINT32_MAX, &v)) return bad("expected 0..4294967295");
+    options->seed = static_cast<uint32_t>(v), options->haveSeed = true;
+  } else {
+    return 0;
+  }
+  return 1;
+}
+
+void LoadSettingOptions(const SettingOptions& options, SaverSettings* settings) {
+  const SettingsReader reader = {const_cast<SettingOptions*>(&options), ReadOptionString,
+                                 ReadOptionDword};
+  LoadSaverSettings(&reader, settings);
+}
 
 unsigned long ParseWindowId(const char* text) {
   if (text == nullptr || *text < '0' || *text > '9') return 0;
@@ -137,7 +197,7 @@ unsigned long ParseWindowId(const char* text) {
 
 int ParseProgramOptions(int argc, const char* const* argv, ProgramOptions* options,
                         std::string* error) {
-  OptionStore store;
+  SettingOptions given;
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
     std::string name = arg;
@@ -181,51 +241,27 @@ int ParseProgramOptions(int argc, const char* const* argv, ProgramOptions* optio
       }
       value = argv[++i];
     }
-    auto bad = [&](const char* what) {
-      *error = "bad value '" + std::string(value) + "' for --" + name + ": " + what;
-      return 0;
-    };
+    const int setting = ReadSettingOption(name, value, false, &given, error);
+    if (setting < 0) return 0;
+    if (setting > 0) continue;
     long long v = 0;
     if (name == "window-id") {
       options->windowId = ParseWindowId(value);
-      if (options->windowId == 0) return bad("expected a window id, hex 0x... or decimal");
-    } else if (name == "text" || name == "font") {
-      // Too long for the setting: cut, not refused, since XScreenSaver's settings dialog
-      // sets no limit and a refused option is a saver that dies.
-      std::string& kept = name == "text" ? store.text : store.font;
-      kept = value;
-      if (kept.size() >= static_cast<size_t>(kSettingTextBytes)) {
-        size_t cut = kSettingTextBytes - 1;
-        while (cut > 0 && (static_cast<unsigned char>(kept[cut]) & 0xC0) == 0x80) --cut;
-        kept.resize(cut);
+      if (options->windowId == 0) {
+        *error = "bad value '" + std::string(value) +
+                 "' for --window-id: expected a window id, hex 0x... or decimal";
+        return 0;
       }
-    } else if (name == "resolution") {
-      if (std::strcmp(value, "640x480") == 0) {
-        store.resolution = 0;
-      } else if (std::strcmp(value, "800x600") == 0) {
-        store.resolution = 1;
-      } else {
-        return bad("expected 640x480 or 800x600");
-      }
-      store.haveResolution = true;
-    } else if (name == "volume" || name == "brightness") {
-      if (!ParseWholeNumber(value, 0, 10, &v)) return bad("expected 0..10");
-      (name == "volume" ? store.volume : store.brightness) = static_cast<uint32_t>(v);
-      (name == "volume" ? store.haveVolume : store.haveBrightness) = true;
-    } else if (name == "color") {
-      if (*value == '\0') continue;  // the default, as for text and font
-      uint32_t color;
-      if (!ParseColorOption(value, &color)) return bad("expected RRGGBB, #RRGGBB or R,G,B");
-      FormatColorString(color, store.color);
-    } else if (name == "seed") {
-      if (!ParseWholeNumber(value, 0, UINT32_MAX, &v)) return bad("expected 0..4294967295");
-      options->seed = static_cast<uint32_t>(v), options->haveSeed = true;
+    } else if (!ParseWholeNumber(value, 0, 1000000, &v)) {
+      *error =
+          "bad value '" + std::string(value) + "' for --delay: expected 0..1000000 microseconds";
+      return 0;
     } else {
-      if (!ParseWholeNumber(value, 0, 1000000, &v)) return bad("expected 0..1000000 microseconds");
       options->delay = static_cast<int32_t>(v);
     }
   }
-  const SettingsReader reader = {&store, ReadOptionString, ReadOptionDword};
-  LoadSaverSettings(&reader, &options->settings);
+  LoadSettingOptions(given, &options->settings);
+  options->haveSeed = given.haveSeed;
+  options->seed = given.seed;
   return 1;
 }

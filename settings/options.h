@@ -1,11 +1,32 @@
-// options.h: the Linux program's command line. The six settings keep the meanings and
-// defaults they have in the registry (they are loaded by the same rules); the rest say
-// where and how fast to draw.
+// options.h: the command lines of the Linux program and the simulator. The six settings
+// keep the meanings and defaults they have in the registry (they are loaded by the same
+// rules) and are read by one reader in both; the rest say where and how fast to draw.
 #pragma once
 #include <cstdint>
 #include <string>
 
 #include "settings/settings.h"
+
+// The six settings and the seed as options. What they said is kept as a store holds it, so
+// that the settings' own load rules (defaults, empty strings) apply.
+struct SettingOptions {
+  std::string text;
+  std::string font;
+  char color[kColorStringBytes] = {};
+  bool haveResolution = false, haveVolume = false, haveBrightness = false, haveSeed = false;
+  uint32_t resolution = 0, volume = 0, brightness = 0, seed = 0;
+};
+
+// Reads the setting option `name` (without its dashes: text, font, resolution, volume,
+// brightness, color, seed) with its value. Returns 1 when taken, 0 when `name` is none of
+// them, -1 with a one-line message for a bad value. With `anyNumber` volume and
+// brightness take any 32-bit value, as a hand-edited registry value may hold, instead of
+// the dialog's 0..10. A text or font too long for the setting is cut at a character.
+int ReadSettingOption(const std::string& name, const char* value, bool anyNumber,
+                      SettingOptions* options, std::string* error);
+
+// The settings the options give, by the load rules: the defaults for the rest.
+void LoadSettingOptions(const SettingOptions& options, SaverSettings* settings);
 
 struct ProgramOptions {
   SaverSettings settings;
@@ -36,6 +57,10 @@ bool ParseWholeNumber(const char* text, long long lowest, long long highest, lon
 
 // RRGGBB, #RRGGBB or R,G,B (each 0..255) to a COLORREF (red in the low byte).
 bool ParseColorOption(const char* text, uint32_t* color);
+
+// Prints "program: message" on stderr as one line, whatever the message quotes (control
+// characters are written as \xNN), and returns `status`.
+int ReportFailure(const char* program, const std::string& message, int status);
 
 extern const char kProgramUsage[];
 extern const char kProgramVersion[];

@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "settings/programs_list.h"
+#include "settings/replace_files.h"
 
 namespace {
 
@@ -40,11 +41,10 @@ bool WriteAll(int fd, const std::string& bytes) {
   return true;
 }
 
-// Writes `bytes` to a new file beside `path` and renames it over `path`; false with errno's
-// text in `why`, leaving `path` as it was.
-bool ReplaceFile(const std::string& path, const std::string& bytes, mode_t mode,
-                 const struct stat* owner, std::string* why) {
-  const std::string temporary = path + ".vapryx-" + std::to_string(getpid());
+// Writes `bytes` to the new file at `temporary`, synced, with `mode`, or with the mode and
+// owner of `owner` where there is one; false with errno's text in `why`.
+bool WritePreferences(const std::string& temporary, const std::string& bytes, mode_t mode,
+                      const struct stat* owner, std::string* why) {
   const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
   if (fd < 0) return *why = std::strerror(errno), false;
   bool ok = WriteAll(fd, bytes);
@@ -54,16 +54,9 @@ bool ReplaceFile(const std::string& path, const std::string& bytes, mode_t mode,
     if (ok && owner->st_uid != geteuid()) (void)!fchown(fd, owner->st_uid, owner->st_gid);
   }
   ok = ok && fsync(fd) == 0;
-  const int savedErrno = errno;
-  ok = close(fd) == 0 && ok;
-  if (ok && rename(temporary.c_str(), path.c_str()) == 0) {
-    const int folder = open(Folder(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) fsync(folder), close(folder);
-    return true;
-  }
-  *why = std::strerror(ok ? errno : savedErrno);
-  unlink(temporary.c_str());
-  return false;
+  if (!ok) *why = std::strerror(errno);
+  if (close(fd) != 0 && ok) *why = std::strerror(errno), ok = false;
+  return ok;
 }
 
 bool ReadAll(const std::string& path, std::string* bytes, std::string* why) {
@@ -107,8 +100,10 @@ int RegisterWithXScreenSaver(std::string* message) {
     // A link (a managed dotfile) stays a link: its target is what changes.
     char target[PATH_MAX];
     if (realpath(path.c_str(), target) != nullptr) path = target;
-    if (!S_ISREG(info.st_mode)) return *message = path + " is not a regular file; left as it was", 1;
-    if (!ReadAll(path, &file, &why)) return *message = "cannot read " + path + ": " + why + "; left as it was", 1;
+    if (!S_ISREG(info.st_mode))
+      return *message = path + " is not a regular file; left as it was", 1;
+    if (!ReadAll(path, &file, &why))
+      return *message = "cannot read " + path + ": " + why + "; left as it was", 1;
   }
 
   switch (AddToProgramsList(file, &edited, &why)) {
@@ -125,14 +120,25 @@ int RegisterWithXScreenSaver(std::string* message) {
       break;
   }
 
-  std::string backup;
-  if (exists) {
-    backup = path + ".vapryx-backup";
-    if (!ReplaceFile(backup, file, 0600, &info, &why))
-      return *message = "cannot write the backup " + backup + ": " + why + "; " + path + " left as it was", 1;
-  }
-  if (!ReplaceFile(path, edited, 0644, exists ? &info : nullptr, &why))
+  // The backup first, then the file: both whole, or the file as it was.
+  const std::string backup = path + ".vapryx-backup";
+  std::vector<std::string> paths = {backup, path};
+  if (!exists) paths.erase(paths.begin());
+  std::string failed;
+  auto write = [&](size_t i, const std::string& temporary, std::string* reason) {
+    return paths[i] == backup
+               ? WritePreferences(temporary, file, 0600, &info, reason)
+               : WritePreferences(temporary, edited, 0644, exists ? &info : nullptr, reason);
+  };
+  if (!ReplaceFiles(paths, write, &failed, &why)) {
+    if (failed == backup)
+      return *message =
+                 "cannot write the backup " + backup + ": " + why + "; " + path + " left as it was",
+             1;
     return *message = "cannot write " + path + ": " + why + "; left as it was", 1;
+  }
+  const int folder = open(Folder(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder >= 0) fsync(folder), close(folder);
   *message = "added \"Vapryx\" to the programs list of " + path;
   if (exists) *message += " (the file as it was is in " + backup + ")";
   return 0;

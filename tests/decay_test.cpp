@@ -117,14 +117,14 @@ TEST(RemapAndDecay, InPlaceEqualsFromACopyOnRandomFields) {
     for (int32_t volume : {0, 5, 10}) {
       auto t = MakeTestEngine(w, h, volume, 31 + volume);
       ASSERT_NE(t, nullptr);
-      for (RemapKernel kernel : {RemapKernel::Portable, t->plan->kernel}) {
-        t->plan->kernel = kernel;
+      for (RemapKernel kernel : {RemapKernel::Portable, t->Plan()->kernel}) {
+        t->Plan()->kernel = kernel;
         std::vector<uint8_t> plain(t->Area()), copy(t->Area());
         for (int frame = 0; frame < 3; ++frame) {
           FillRandom(t->Field(), t->Area(), 50 + frame + volume);
           plain.assign(t->Field(), t->Field() + t->Area());
           copy = plain;
-          RemapAndDecay(t->Field(), t->plan.get());
+          RemapAndDecay(t->Field(), t->Plan());
           reference::RemapAndDecay(plain.data(), t->engine.sourceMap, w, h, h / 2,
                                    t->engine.decayTable, t->engine.flowProfile);
           reference::RemapAndDecayFromCopy(copy.data(), t->engine.sourceMap, w, h,
@@ -142,11 +142,11 @@ TEST(RemapAndDecay, EveryValueOnEveryRowDecaysAsItsTableSays) {
   // Row y of a field full of value v; every (v, y) pair once for each kernel.
   auto t = MakeTestEngine(800, 600, 6, 8);
   ASSERT_NE(t, nullptr);
-  for (RemapKernel kernel : {RemapKernel::Portable, t->plan->kernel}) {
-    t->plan->kernel = kernel;
+  for (RemapKernel kernel : {RemapKernel::Portable, t->Plan()->kernel}) {
+    t->Plan()->kernel = kernel;
     for (int32_t v = 0; v < 256; ++v) {
       std::fill(t->Field(), t->Field() + t->Area(), static_cast<uint8_t>(v));
-      RemapAndDecay(t->Field(), t->plan.get());
+      RemapAndDecay(t->Field(), t->Plan());
       for (int32_t y = 0; y < 600; ++y) {
         const uint8_t expected = t->engine.decayTable[v * 768 + y];
         for (int32_t x = 0; x < 800; ++x) {
@@ -160,10 +160,10 @@ TEST(RemapAndDecay, EveryValueOnEveryRowDecaysAsItsTableSays) {
 TEST(RemapAndDecay, ZeroStaysAndOneFadesWhereItsEntryDrops) {
   auto t = MakeTestEngine(640, 480, 0);  // every entry drops
   ASSERT_NE(t, nullptr);
-  RemapAndDecay(t->Field(), t->plan.get());
+  RemapAndDecay(t->Field(), t->Plan());
   EXPECT_EQ(std::count(t->Field(), t->Field() + t->Area(), 0), static_cast<long>(t->Area()));
   std::fill(t->Field(), t->Field() + t->Area(), 1);
-  RemapAndDecay(t->Field(), t->plan.get());
+  RemapAndDecay(t->Field(), t->Plan());
   EXPECT_EQ(std::count(t->Field(), t->Field() + t->Area(), 0), static_cast<long>(t->Area()));
 }
 

@@ -20,6 +20,7 @@ TEST(PreviewFrame, SamplesTheFieldIntoTheChildWindow) {
   ASSERT_NE(parent, nullptr);
 
   auto block = std::make_unique<uint8_t[]>(FrameBufferBlockSize(640, 480));
+  SaverCore& core = Saver.core;
   auto plan = std::make_unique<RemapPlan>();
   std::vector<int32_t> profile(kTableRows);
   std::vector<uint8_t> decay(kDecayTableBytes);
@@ -27,20 +28,16 @@ TEST(PreviewFrame, SamplesTheFieldIntoTheChildWindow) {
   Saver.parentHandle = static_cast<int32_t>(reinterpret_cast<intptr_t>(parent));
   Saver.previewWidth = 152;
   Saver.previewHeight = 112;
-  Saver.settings.color = 0x0000FF;  // red
-  Saver.settings.brightness = 5;
-  ASSERT_EQ(BindFrameBuffers(&Saver.engine, block.get(), 640, 480), 1);
-  Saver.engine.flowProfile = profile.data();
-  Saver.engine.decayTable = decay.data();
-  Saver.engine.remapPlan = plan.get();
-  Saver.engine.random = &Saver.random;
-  SeedRandom(&Saver.random, 1);
-  ASSERT_EQ(PrepareSmokeMotion(&Saver.engine), 1);
-  ASSERT_EQ(PrepareSmokeDecay(&Saver.engine, 5), 1);
+  core.settings.color = 0x0000FF;  // red
+  core.settings.brightness = 5;
+  ASSERT_EQ(BindSaver(&core, {block.get(), profile.data(), decay.data(), plan.get()}, 640, 480), 1);
+  SeedRandom(&core.random, 1);
+  ASSERT_EQ(PrepareSmokeMotion(&core.engine), 1);
+  ASSERT_EQ(PrepareSmokeDecay(&core.engine, 5), 1);
   // Left half of the field at 64 (dark red), right half at 192 (light red).
   for (int32_t y = 0; y < 480; ++y) {
-    std::memset(Saver.engine.smokeField + y * 640, 64, 320);
-    std::memset(Saver.engine.smokeField + y * 640 + 320, 192, 320);
+    std::memset(core.engine.smokeField + y * 640, 64, 320);
+    std::memset(core.engine.smokeField + y * 640 + 320, 192, 320);
   }
 
   RegisterSaverClass(instance);

@@ -51,27 +51,85 @@ TEST(PresentField, DrawsThroughThePaletteWithBlackBars) {
   const FieldView pillar = FitFieldToWindow(4, 2, 2, 6, 2);
   std::vector<uint32_t> image(6 * 2 + 3, 9);  // stride 7 leaves one pixel per row alone
   PresentField(field, 4, palette.data(), pillar, image.data(), 7);
-  EXPECT_EQ(image, (std::vector<uint32_t>{0, 100, 101, 102, 103, 0, 9,
-                                          0, 104, 105, 106, 107, 0, 9, 9}));
+  EXPECT_EQ(image,
+            (std::vector<uint32_t>{0, 100, 101, 102, 103, 0, 9, 0, 104, 105, 106, 107, 0, 9, 9}));
 
   // Doubled: each field pixel becomes 2 x 2.
   const uint8_t small[] = {1, 2, 3, 4};
   const FieldView doubled = FitFieldToWindow(2, 2, 2, 4, 4);
   std::vector<uint32_t> big(16);
   PresentField(small, 2, palette.data(), doubled, big.data(), 4);
-  EXPECT_EQ(big, (std::vector<uint32_t>{101, 101, 102, 102, 101, 101, 102, 102,
-                                        103, 103, 104, 104, 103, 103, 104, 104}));
+  EXPECT_EQ(big, (std::vector<uint32_t>{101, 101, 102, 102, 101, 101, 102, 102, 103, 103, 104, 104,
+                                        103, 103, 104, 104}));
 }
 
 TEST(BuildPixelPalette, PlacesEachChannelAtItsMask) {
-  uint8_t quads[1024] = {};
-  quads[4] = 0x12, quads[5] = 0x34, quads[6] = 0x56;  // entry 1: blue, green, red
-  uint32_t pixels[256];
-  BuildPixelPalette(quads, 0xFF0000, 0xFF00, 0xFF, pixels);
-  EXPECT_EQ(pixels[1], 0x563412u);
-  BuildPixelPalette(quads, 0xFF, 0xFF00, 0xFF0000, pixels);
-  EXPECT_EQ(pixels[1], 0x123456u);
-  BuildPixelPalette(quads, 0xF800, 0x7E0, 0x1F, pixels);
-  EXPECT_EQ(pixels[1], (10u << 11) | (13u << 5) | 2u);
-  EXPECT_EQ(pixels[0], 0u);
+  ColorRamp ramp{};
+  ramp.red[1] = 0x56, ramp.green[1] = 0x34, ramp.blue[1] = 0x12;
+  const struct {
+    PixelFormat format;
+    uint32_t pixel;
+  } cases[] = {
+      {{0xFF0000, 0xFF00, 0xFF, 0, false}, 0x563412u},                                   // x8r8g8b8
+      {{0xFF, 0xFF00, 0xFF0000, 0, false}, 0x123456u},                                   // x8b8g8r8
+      {{0xF800, 0x7E0, 0x1F, 0, false}, (10u << 11) | (13u << 5) | 2u},                  // 5-6-5
+      {{0x3FF00000, 0xFFC00, 0x3FF, 0, false}, 0x56u << 22 | 0x34u << 12 | 0x12u << 2},  // 10 bits
+      {{0xFF0000, 0xFF00, 0xFF, 0xFF000000, false}, 0xFF563412u},  // opaque alpha
+      {{0xFF0000, 0xFF00, 0xFF, 0, true}, 0x12345600u},            // other byte order
+  };
+  for (const auto& c : cases) {
+    uint32_t pixels[256];
+    BuildPixelPalette(ramp, c.format, pixels);
+    EXPECT_EQ(pixels[1], c.pixel) << std::hex << c.format.redMask;
+    EXPECT_EQ(pixels[0], c.format.opaqueMask) << std::hex << c.format.redMask;
+  }
+}
+
+// What a server sampling nearest at pixel centres shows (pixman: the centre transformed in
+// 16.16, 1/65536 taken off, rounded down; the edge pixel beyond the field).
+int32_t ServerPixel(int32_t scale, int32_t offset, int32_t n, int64_t at) {
+  const int64_t centre = scale * at + ((static_cast<int64_t>(scale) * 0x8000 + 0x8000) >> 16);
+  const int64_t v = (centre + offset - 1) >> 16;
+  return static_cast<int32_t>(std::min<int64_t>(std::max<int64_t>(v, 0), n - 1));
+}
+
+TEST(FitFieldTransform, ShowsTheMappingsColumnsAndRowsOrTheirNeighbours) {
+  // Every common screen exactly; other sizes at most one column or row in 256 one pixel off.
+  struct Case {
+    int32_t fw, fh, ww, wh;
+    bool exact;
+  } cases[] = {
+      {640, 480, 1920, 1080, true},  {800, 600, 1920, 1080, true}, {640, 480, 3840, 2160, true},
+      {800, 600, 3840, 2160, true},  {640, 480, 1280, 720, true},  {800, 600, 2560, 1440, true},
+      {640, 480, 1366, 768, true},   {800, 600, 1024, 768, true},  {640, 480, 300, 400, true},
+      {800, 600, 5120, 1440, false}, {800, 600, 1366, 768, false},
+  };
+  std::vector<Case> all(std::begin(cases), std::end(cases));
+  for (int32_t w = 101; w < 2000; w += 37)
+    all.push_back({w % 2 ? 640 : 800, 0, w, w * 9 / 16, false});
+  for (Case c : all) {
+    if (c.fh == 0) c.fh = c.fw * 3 / 4;
+    const FieldView v = FitFieldToWindow(c.fw, c.fh, c.fh * 5 / 12, c.ww, c.wh);
+    const FieldTransform t = FitFieldTransform(c.fw, c.fh, v);
+    EXPECT_TRUE(t.exact || !c.exact) << c.ww << "x" << c.wh;
+    int32_t off = 0;
+    for (int32_t x = 0; x < c.ww; ++x) {
+      const bool shown = x >= t.left && x < t.left + t.width;
+      ASSERT_EQ(shown, v.columns[x] >= 0) << c.ww << " column " << x;
+      if (!shown) continue;
+      const int32_t column = ServerPixel(t.scaleX, t.offsetX, c.fw, t.sourceX + x - t.left);
+      ASSERT_LE(std::abs(column - v.columns[x]), 1) << c.ww << " column " << x;
+      off += column != v.columns[x];
+    }
+    for (int32_t y = 0; y < c.wh; ++y) {
+      const bool shown = y >= t.top && y < t.top + t.height;
+      ASSERT_EQ(shown, v.rows[y] >= 0) << c.wh << " row " << y;
+      if (!shown) continue;
+      const int32_t row = ServerPixel(t.scaleY, t.offsetY, c.fh, t.sourceY + y - t.top);
+      ASSERT_LE(std::abs(row - v.rows[y]), 1) << c.wh << " row " << y;
+      off += row != v.rows[y];
+    }
+    EXPECT_TRUE(off == 0 || !t.exact) << c.ww << "x" << c.wh;
+    EXPECT_LE(off, (c.ww + c.wh) / 256 + 1) << c.ww << "x" << c.wh;  // 16 at 5120 x 1440
+  }
 }

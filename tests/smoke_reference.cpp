@@ -92,11 +92,11 @@ void StepSmokeField(SmokeEngine* e) {
 
 std::unique_ptr<TestEngine> MakeTestEngine(int32_t width, int32_t height, int32_t volume,
                                            uint32_t seed) {
-  auto t = std::make_unique<TestEngine>();
-  if (!CreateSmokeStorage(t.get(), width, height)) return nullptr;
+  SaverSettings settings{};
+  settings.fieldWidth = width, settings.fieldHeight = height, settings.volume = volume;
   const TextRaster noText = {nullptr, 0, 0};
-  if (!PrepareSmoke(&t->engine, seed, noText, volume, &t->outline)) return nullptr;
-  return t;
+  SaverCore* saver = OpenSaver(settings, noText, seed, PixelFormat{});
+  return saver != nullptr ? std::make_unique<TestEngine>(saver) : nullptr;
 }
 
 void FillRandom(uint8_t* field, size_t size, uint32_t seed) {

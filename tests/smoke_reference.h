@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "host/startup.h"
+#include "host/saver.h"
 #include "smoke/decay.h"
 #include "smoke/field.h"
 #include "smoke/random.h"
@@ -27,10 +27,17 @@ void StepSmokeField(SmokeEngine* engine);
 
 }  // namespace reference
 
-// An engine with its own block, tables and generator, prepared as the saver prepares it.
-struct TestEngine : SmokeStorage {
+// A saver without text, opened through the seam as every front end opens it.
+struct TestEngine {
+  SaverCore* saver;
+  SmokeEngine& engine;
+  explicit TestEngine(SaverCore* s) : saver(s), engine(s->engine) {}
+  TestEngine(const TestEngine&) = delete;
+  TestEngine& operator=(const TestEngine&) = delete;
+  ~TestEngine() { CloseSaver(saver); }
   size_t Area() const { return static_cast<size_t>(engine.width) * engine.height; }
   uint8_t* Field() { return engine.smokeField; }
+  RemapPlan* Plan() { return engine.remapPlan; }
 };
 
 std::unique_ptr<TestEngine> MakeTestEngine(int32_t width, int32_t height, int32_t volume = 5,

@@ -10,10 +10,10 @@
 
 TEST(StepSmokeField, MatchesThePlainStagesOverManyFrames) {
   for (auto [w, h] : {std::pair{800, 600}, std::pair{640, 480}}) {
-    for (RemapKernel kernel : {RemapKernel::Portable, MakeTestEngine(w, h)->plan->kernel}) {
+    for (RemapKernel kernel : {RemapKernel::Portable, MakeTestEngine(w, h)->Plan()->kernel}) {
       auto t = MakeTestEngine(w, h, 7, 4242);
       ASSERT_NE(t, nullptr);
-      t->plan->kernel = kernel;
+      t->Plan()->kernel = kernel;
       FillRandom(t->Field(), t->Area(), 11);
       SmokeEngine plain = t->engine;
       std::vector<uint8_t> plainField(t->Field(), t->Field() + t->Area());
@@ -33,9 +33,9 @@ TEST(StepSmokeField, MatchesThePlainStagesOverManyFrames) {
 TEST(StepSmokeField, WithoutAnOutlineDrawsNothingAndAClearedFieldStaysClear) {
   auto t = MakeTestEngine(640, 480, 5, 9);
   ASSERT_NE(t, nullptr);
-  const uint32_t state = t->random.state;
+  const uint32_t state = t->saver->random.state;
   for (int frame = 0; frame < 5; ++frame) StepSmokeField(&t->engine);
-  EXPECT_EQ(t->random.state, state);
+  EXPECT_EQ(t->saver->random.state, state);
   EXPECT_EQ(std::count(t->Field(), t->Field() + t->Area(), 0), static_cast<long>(t->Area()));
 }
 

@@ -2,7 +2,7 @@
 // engine on the outline they give.
 #include <vector>
 
-#include "host/startup.h"
+#include "host/saver.h"
 #include "smoke/field.h"
 #include "smoke/random.h"
 #include "tests/fuzz/fuzz.h"
@@ -32,13 +32,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // One engine per size, its tables made once (the decay table again when the volume
   // changes): the outline and the field are what each input renews.
-  static SmokeStorage storages[2];
+  static SaverCore* savers[2];
   static int32_t volumes[2] = {-1, -1};
-  SmokeStorage& storage = storages[large];
-  if (volumes[large] < 0) {
-    FUZZ_CHECK(CreateSmokeStorage(&storage, W, H));
-    FUZZ_CHECK(PrepareSmokeMotion(&storage.engine));
+  if (savers[large] == nullptr) {
+    SaverSettings settings{};
+    settings.fieldWidth = W, settings.fieldHeight = H;
+    savers[large] = OpenSaver(settings, TextRaster{nullptr, 0, 0}, 1, PixelFormat{});
+    FUZZ_CHECK(savers[large] != nullptr);
   }
+  SaverCore& storage = *savers[large];
   if (volumes[large] != volume) {
     FUZZ_CHECK(PrepareSmokeDecay(&storage.engine, volume));
     volumes[large] = volume;

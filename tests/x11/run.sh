@@ -2,7 +2,8 @@
 # End-to-end tests of the Linux program vapryx on a private Xvfb display: drawing into a
 # given window in the colour asked for, following a resize, ending on SIGTERM and when its
 # window is destroyed, --root with $XSCREENSAVER_WINDOW (hex and decimal) and without it,
-# its own window closed by a click, bad options, an unknown font. Waits for conditions with
+# its own window closed by a click, bad options, an unknown font, the picture scaled by the
+# server and by us read back against the mapping. Waits for conditions with
 # bounded timeouts; every process it starts is ended by its id on the way out.
 # Usage: tests/x11/run.sh BUILD-DIR
 set -u
@@ -147,6 +148,46 @@ check "--verbose says which face stands in for Arial Black" $?
 xdotool mousemove --window "${own:-0}" 100 100 click 1 2>/dev/null
 vapryx_exit 5
 check "a click closes its own window with status 0 (got $exit_code)" "$([ "$exit_code" = 0 ] && echo 0 || echo 1)"
+
+# The picture read back, stopped mid-run, against the frame of the same saver that the
+# helper opens itself, drawn through the mapping every scaling follows (FitFieldToWindow):
+# scaled by the X server (RENDER) and by us, at 16:9, 4:3 and a narrow window.
+stopped() { [ "$(awk '{print $3}' "/proc/$1/stat" 2>/dev/null)" = T ]; }
+compare_picture() {  # description WxH [VAR=value...]
+  local what=$1 size=$2 result; shift 2
+  make_window "$size"
+  env "$@" "$vapryx" --window-id "$window" --seed 21 --color 3080ff --verbose \
+    > "$work/stdout" 2> "$work/stderr" < /dev/null &
+  vapryx_pid=$!
+  # Smoke well above the text band too, so that many rows and columns differ.
+  wait_for 30 smoke_in "$window" 0 0 "${size%x*}" $((${size#*x} / 4))
+  kill -STOP "$vapryx_pid"
+  wait_for 5 stopped "$vapryx_pid"
+  result=$("$helper" compare "$window" --seed 21 --color 3080ff 2>&1)
+  kill -CONT "$vapryx_pid"
+  stop_vapryx
+  end_window
+  check "$what at $size equals the mapping pixel for pixel ($result)" \
+    "$(case "$result" in frame*" pixelsOff 0 "*) echo 0 ;; *) echo 1 ;; esac)"
+}
+for size in 1280x720 800x600 300x400; do
+  compare_picture "scaled by the X server" "$size"
+  grep -q "the X server scales" "$work/stderr"
+  check "  ... and it said the X server scales" $?
+  compare_picture "VAPRYX_SCALE=client: scaled here" "$size" VAPRYX_SCALE=client
+done
+
+# A display without RENDER: scaled here, the same picture.
+cleanup
+exec 3> "$work/display-norender"
+Xvfb -displayfd 3 -screen 0 1280x720x24 -extension RENDER -nolisten tcp -noreset > "$work/xvfb-norender.log" 2>&1 &
+xvfb_pid=$!
+exec 3>&-
+wait_for 10 test -s "$work/display-norender"
+export DISPLAY=":$(head -n1 "$work/display-norender")"
+compare_picture "without RENDER" 640x400
+grep -q "scaled here" "$work/stderr"
+check "  ... and it said it scales the picture itself" $?
 
 # A display without a 24- or 32-bit TrueColor visual is refused with one line.
 cleanup

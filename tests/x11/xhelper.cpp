@@ -5,18 +5,123 @@
 //   destroy ID           destroys a window (any client's)
 //   sample ID [X Y W H]  (ID may be "root") reads the window's pixels back and prints
 //                        "size WxH lit N redEqualsBlue N greenLargest N"
+//   compare ID OPTIONS   reads the window back (vapryx drawing it, stopped, with OPTIONS
+//                        and a --seed) and finds the frame of the same saver, opened here,
+//                        that it shows through FitFieldToWindow; prints "frame K pixelsOff N
+//                        rowsOff R maxRowOff D columnsOff C maxColumnOff E": window rows and
+//                        columns that show another field row or column than the mapping
+//                        says, and by how much at most
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
+
+#include "host/saver.h"
+#include "settings/options.h"
+#include "text/raster_freetype.h"
 
 namespace {
 
 int Usage() {
-  std::fputs("usage: xhelper window WxH | resize ID WxH | destroy ID | sample ID [X Y W H]\n", stderr);
+  std::fputs(
+      "usage: xhelper window WxH | resize ID WxH | destroy ID | sample ID [X Y W H] |"
+      " compare ID OPTIONS\n",
+      stderr);
   return 2;
+}
+
+// The window's picture against the saver's frames, as the compare command prints it.
+int Compare(Display* d, Window window, int argc, const char* const* argv) {
+  ProgramOptions options;
+  std::string error;
+  if (!ParseProgramOptions(argc, argv, &options, &error) || !options.haveSeed) {
+    return std::fprintf(stderr, "xhelper: %s\n",
+                        error.empty() ? "compare needs --seed" : error.c_str()),
+           2;
+  }
+  XWindowAttributes a;
+  if (!XGetWindowAttributes(d, window, &a)) return 1;
+  XImage* shot = XGetImage(d, window, 0, 0, a.width, a.height, AllPlanes, ZPixmap);
+  if (shot == nullptr) return 1;
+  const int32_t w = a.width, h = a.height;
+  std::vector<uint32_t> seen(static_cast<size_t>(w) * h);
+  for (int32_t y = 0; y < h; ++y)
+    for (int32_t x = 0; x < w; ++x) seen[y * w + x] = static_cast<uint32_t>(XGetPixel(shot, x, y));
+  XDestroyImage(shot);
+
+  const SaverSettings& s = options.settings;
+  std::vector<uint8_t> bandPixels;
+  std::string face;
+  const TextRaster band =
+      RenderTextBandFreeType(s.text, s.font, s.fieldWidth, s.fieldHeight, &bandPixels, &face);
+  const PixelFormat format = {static_cast<uint32_t>(a.visual->red_mask),
+                              static_cast<uint32_t>(a.visual->green_mask),
+                              static_cast<uint32_t>(a.visual->blue_mask), 0, false};
+  SaverCore* saver = OpenSaver(s, band, options.seed, format);
+  if (saver == nullptr) return 1;
+  const uint32_t channels = format.redMask | format.greenMask | format.blueMask;
+  const FieldView view = FitFieldToWindow(s.fieldWidth, s.fieldHeight, saver->bandHeight, w, h);
+  std::vector<uint32_t> expected(seen.size());
+
+  // The frame with the fewest differing pixels among the first 900 steps.
+  long best = -1, bestFrame = 0;
+  for (long frame = 0; frame < 900 && best != 0; ++frame) {
+    // The image vapryx showed at this frame: the field after `frame` steps.
+    DrawSaverFrame(saver, expected.data(), w, &view);
+    long off = 0;
+    for (size_t i = 0; i < seen.size(); ++i) off += ((seen[i] ^ expected[i]) & channels) != 0;
+    if (best < 0 || off < best) best = off, bestFrame = frame;
+  }
+  // The field of the best frame again, for finding which row and column each window row
+  // and column shows.
+  CloseSaver(saver);
+  saver = OpenSaver(s, band, options.seed, format);
+  for (long i = 0; i < bestFrame; ++i) DrawSaverFrame(saver, nullptr, 0);
+  const uint8_t* f = saver->engine.smokeField;
+  const int32_t fw = s.fieldWidth, fh = s.fieldHeight;
+  auto differs = [&](int32_t x, int32_t y, int32_t column, int32_t row) {
+    return ((seen[y * w + x] ^ saver->pixels[f[row * fw + column]]) & channels) != 0;
+  };
+  // Each window row: the field row within 3 of the mapping's that differs least.
+  std::vector<int32_t> rows(view.rows);
+  int32_t rowsOff = 0, maxRowOff = 0, columnsOff = 0, maxColumnOff = 0;
+  for (int32_t y = 0; y < h; ++y) {
+    if (view.rows[y] < 0) continue;
+    long fewest = -1;
+    for (int32_t r : {0, -1, 1, -2, 2, -3, 3}) {
+      const int32_t row = view.rows[y] + r;
+      if (row < 0 || row >= fh) continue;
+      long n = 0;
+      for (int32_t x = 0; x < w; ++x)
+        n += view.columns[x] >= 0 && differs(x, y, view.columns[x], row);
+      if (fewest < 0 || n < fewest) fewest = n, rows[y] = row;
+    }
+    if (rows[y] != view.rows[y])
+      ++rowsOff, maxRowOff = std::max(maxRowOff, std::abs(rows[y] - view.rows[y]));
+  }
+  for (int32_t x = 0; x < w; ++x) {
+    if (view.columns[x] < 0) continue;
+    long fewest = -1;
+    int32_t chosen = view.columns[x];
+    for (int32_t c : {0, -1, 1, -2, 2, -3, 3}) {
+      const int32_t column = view.columns[x] + c;
+      if (column < 0 || column >= fw) continue;
+      long n = 0;
+      for (int32_t y = 0; y < h; ++y) n += rows[y] >= 0 && differs(x, y, column, rows[y]);
+      if (fewest < 0 || n < fewest) fewest = n, chosen = column;
+    }
+    if (chosen != view.columns[x])
+      ++columnsOff, maxColumnOff = std::max(maxColumnOff, std::abs(chosen - view.columns[x]));
+  }
+  CloseSaver(saver);
+  std::printf("frame %ld pixelsOff %ld rowsOff %d maxRowOff %d columnsOff %d maxColumnOff %d\n",
+              bestFrame, best, rowsOff, maxRowOff, columnsOff, maxColumnOff);
+  return 0;
 }
 
 bool Size(const char* text, unsigned* w, unsigned* h) {
@@ -48,19 +153,26 @@ int main(int argc, char** argv) {
     }
   }
 
-  const Window window = std::strcmp(argv[2], "root") == 0 ? DefaultRootWindow(d)
-                                                          : std::strtoul(argv[2], nullptr, 0);
+  const Window window =
+      std::strcmp(argv[2], "root") == 0 ? DefaultRootWindow(d) : std::strtoul(argv[2], nullptr, 0);
   if (std::strcmp(command, "resize") == 0) {
     if (argc < 4 || !Size(argv[3], &w, &h)) return Usage();
     XResizeWindow(d, window, w, h);
   } else if (std::strcmp(command, "destroy") == 0) {
     XDestroyWindow(d, window);
+  } else if (std::strcmp(command, "compare") == 0) {
+    argv[2] = argv[1];  // the options follow, with a program name before them
+    const int status = Compare(d, window, argc - 2, argv + 2);
+    XCloseDisplay(d);
+    return status;
   } else if (std::strcmp(command, "sample") == 0) {
     XWindowAttributes a;
     if (!XGetWindowAttributes(d, window, &a)) return 1;
     int x = 0, y = 0;
     w = static_cast<unsigned>(a.width), h = static_cast<unsigned>(a.height);
-    if (argc >= 7) x = std::atoi(argv[3]), y = std::atoi(argv[4]), w = std::atoi(argv[5]), h = std::atoi(argv[6]);
+    if (argc >= 7)
+      x = std::atoi(argv[3]), y = std::atoi(argv[4]), w = std::atoi(argv[5]),
+      h = std::atoi(argv[6]);
     XImage* image = XGetImage(d, window, x, y, w, h, AllPlanes, ZPixmap);
     if (image == nullptr) return 1;
     long lit = 0, redEqualsBlue = 0, greenLargest = 0;

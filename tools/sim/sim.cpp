@@ -3,23 +3,21 @@
 
 #include <cstring>
 
-#include "host/startup.h"
+#include "host/saver.h"
 #include "present/palette.h"
 #include "settings/options.h"
-#include "smoke/decay.h"
 #include "smoke/field.h"
-#include "smoke/random.h"
-#include "text/outline.h"
 
 const char kSimUsage[] =
-    "usage: vapryx-sim --size 640x480|800x600 --volume V --seed S --frames N\n"
+    "usage: vapryx-sim --resolution 640x480|800x600 --volume V --seed S --frames N\n"
     "                  (--raster FILE.pgm | --text TEXT [--font FAMILY])\n"
-    "                  [--field OUT.raw] [--png OUT.png] [--gif OUT.gif [--every N] [--gif-delay CS]]\n"
+    "                  [--field OUT.raw] [--png OUT.png] [--gif OUT.gif [--every N] [--gif-delay "
+    "CS]]\n"
     "                  [--color COLOR] [--brightness B]\n"
     "\n"
     "Runs the saver's start-up and N frame steps without a window.\n"
     "\n"
-    "  --size WxH        field size: 640x480 or 800x600\n"
+    "  --resolution WxH  field size: 640x480 or 800x600 (--size WxH is the same)\n"
     "  --volume V        smoke volume, any 32-bit value (the settings dialog offers 0..10);\n"
     "                    entries of the decay table keep their value unless a draw is a\n"
     "                    multiple of (V >> 1) + 1, V read as unsigned\n"
@@ -40,23 +38,23 @@ const char kSimUsage[] =
     "  --every N         keep only every Nth step as a GIF frame, 1 or more (default 1)\n"
     "  --gif-delay CS    time each GIF frame shows, 1..65535 centiseconds (default 3)\n"
     "  --color COLOR     colour of the ramp: R,G,B each 0..255, RRGGBB or #RRGGBB\n"
-    "                    (default 255,255,255)\n"
+    "                    (default 255,255,255; empty: the default)\n"
     "  --brightness B    brightness, any 32-bit value (default 5; the dialog offers 0..10)\n"
     "  --help            this text\n"
     "\n"
     "Bad input: one line on stderr, exit code 2, no output file.\n";
 
 int ParseSimOptions(int argc, char** argv, SimOptions* options, std::string* error) {
-  bool haveSize = false, haveVolume = false, haveSeed = false, haveFrames = false;
-  bool haveFont = false;
+  SettingOptions given;
+  bool haveFrames = false, haveFont = false;
   for (int i = 1; i < argc; ++i) {
-    const std::string name = argv[i];
+    std::string name = argv[i];
     if (name == "--help" || name == "-h") return -1;
-    const bool known = name == "--size" || name == "--volume" || name == "--seed" ||
-                       name == "--frames" || name == "--raster" || name == "--field" ||
-                       name == "--png" || name == "--color" || name == "--brightness" ||
-                       name == "--text" || name == "--font" || name == "--gif" ||
-                       name == "--every" || name == "--gif-delay";
+    const bool known = name == "--size" || name == "--resolution" || name == "--volume" ||
+                       name == "--seed" || name == "--frames" || name == "--raster" ||
+                       name == "--field" || name == "--png" || name == "--color" ||
+                       name == "--brightness" || name == "--text" || name == "--font" ||
+                       name == "--gif" || name == "--every" || name == "--gif-delay";
     if (!known) {
       *error = "unknown option '" + name + "' (see --help)";
       return 0;
@@ -66,33 +64,21 @@ int ParseSimOptions(int argc, char** argv, SimOptions* options, std::string* err
       return 0;
     }
     const char* value = argv[++i];
+    if (name == "--size") name = "--resolution";
+    // The settings as the program reads them, but any 32-bit volume and brightness.
+    const int setting = ReadSettingOption(name.substr(2), value, true, &given, error);
+    if (setting < 0) return 0;
+    if (setting > 0) {
+      options->haveText |= name == "--text";
+      haveFont |= name == "--font";
+      continue;
+    }
     long long v = 0;
     auto bad = [&](const char* what) {
       *error = "bad value '" + std::string(value) + "' for " + name + ": " + what;
       return 0;
     };
-    if (name == "--size") {
-      if (std::strcmp(value, "640x480") == 0) {
-        options->width = 640, options->height = 480;
-      } else if (std::strcmp(value, "800x600") == 0) {
-        options->width = 800, options->height = 600;
-      } else {
-        return bad("the size is 640x480 or 800x600");
-      }
-      haveSize = true;
-    } else if (name == "--volume" || name == "--brightness") {
-      // Any 32-bit value, signed or unsigned, as a hand-edited setting may hold.
-      if (!ParseWholeNumber(value, INT32_MIN, UINT32_MAX, &v)) return bad("expected a 32-bit integer");
-      const int32_t setting = static_cast<int32_t>(static_cast<uint32_t>(v));
-      if (name == "--volume") {
-        options->volume = setting, haveVolume = true;
-      } else {
-        options->brightness = setting;
-      }
-    } else if (name == "--seed") {
-      if (!ParseWholeNumber(value, 0, UINT32_MAX, &v)) return bad("expected 0..4294967295");
-      options->seed = static_cast<uint32_t>(v), haveSeed = true;
-    } else if (name == "--frames") {
+    if (name == "--frames") {
       if (!ParseWholeNumber(value, 0, INT32_MAX, &v))
         return bad("expected a number of frames, 0 or more");
       options->frames = static_cast<int32_t>(v), haveFrames = true;
@@ -102,13 +88,6 @@ int ParseSimOptions(int argc, char** argv, SimOptions* options, std::string* err
     } else if (name == "--gif-delay") {
       if (!ParseWholeNumber(value, 1, 65535, &v)) return bad("expected 1..65535 centiseconds");
       options->gifDelay = static_cast<int32_t>(v);
-    } else if (name == "--color") {
-      if (!ParseColorOption(value, &options->color))
-        return bad("expected R,G,B with each 0..255, RRGGBB or #RRGGBB");
-    } else if (name == "--text") {
-      options->text = value, options->haveText = true;
-    } else if (name == "--font") {
-      options->font = value, haveFont = true;
     } else if (*value == '\0') {
       return bad("expected a file name");
     } else if (name == "--raster") {
@@ -122,12 +101,12 @@ int ParseSimOptions(int argc, char** argv, SimOptions* options, std::string* err
     }
   }
   const bool haveRaster = !options->rasterPath.empty();
-  const char* missing = !haveSize                        ? "--size"
-                        : !haveVolume                    ? "--volume"
-                        : !haveSeed                      ? "--seed"
-                        : !haveFrames                    ? "--frames"
+  const char* missing = !given.haveResolution               ? "--resolution"
+                        : !given.haveVolume                 ? "--volume"
+                        : !given.haveSeed                   ? "--seed"
+                        : !haveFrames                       ? "--frames"
                         : !haveRaster && !options->haveText ? "--raster or --text"
-                                                         : nullptr;
+                                                            : nullptr;
   if (missing != nullptr) {
     *error = std::string("missing option ") + missing + " (see --help)";
     return 0;
@@ -141,20 +120,12 @@ int ParseSimOptions(int argc, char** argv, SimOptions* options, std::string* err
     return 0;
   }
   if (!options->gifPath.empty() && options->frames / options->every == 0) {
-    *error = "--gif needs a frame: " + std::to_string(options->frames) + " steps keep none at --every " +
-             std::to_string(options->every);
+    *error = "--gif needs a frame: " + std::to_string(options->frames) +
+             " steps keep none at --every " + std::to_string(options->every);
     return 0;
   }
-  if (options->haveText) {
-    // The Linux program's own rules for its --text and --font: cut to the setting's size,
-    // an empty value keeps the default.
-    const char* args[] = {"vapryx", "--text", options->text.c_str(), "--font",
-                          haveFont ? options->font.c_str() : ""};
-    ProgramOptions program;
-    if (!ParseProgramOptions(5, args, &program, error)) return 0;
-    options->text = program.settings.text;
-    options->font = program.settings.font;
-  }
+  LoadSettingOptions(given, &options->settings);
+  options->seed = given.seed;
   return 1;
 }
 
@@ -216,7 +187,7 @@ TextRaster GreyToTextRaster(const GreyRaster& grey, std::vector<uint8_t>* pixels
 
 int RunSimulation(const SimOptions& options, const TextRaster& raster, std::vector<uint8_t>* field,
                   std::string* error, const SimStepCallback& afterStep) {
-  const int32_t W = options.width, H = options.height;
+  const int32_t W = options.settings.fieldWidth, H = options.settings.fieldHeight;
   if (raster.width > W || raster.height > H) {
     *error = "raster of " + std::to_string(raster.width) + "x" + std::to_string(raster.height) +
              " is larger than the " + std::to_string(W) + "x" + std::to_string(H) + " field";
@@ -226,44 +197,39 @@ int RunSimulation(const SimOptions& options, const TextRaster& raster, std::vect
     *error = "raster width " + std::to_string(raster.width) + " is not a multiple of 4";
     return 0;
   }
-
-  SmokeStorage storage;
-  if (!CreateSmokeStorage(&storage, W, H)) {
-    *error = "invalid field size";
-    return 0;
-  }
-  SmokeEngine& engine = storage.engine;
-  if (!PrepareSmoke(&engine, options.seed, raster, options.volume, &storage.outline)) {
+  // The field's own bytes are the output: no pixel format.
+  SaverCore* saver = OpenSaver(options.settings, raster, options.seed, PixelFormat{});
+  if (saver == nullptr) {
     *error = "the engine refused its start-up tables";
     return 0;
   }
+  const uint8_t* smoke = saver->engine.smokeField;
   for (int32_t frame = 0; frame < options.frames; ++frame) {
-    StepSmokeField(&engine);
-    if (afterStep && !afterStep(frame + 1, engine.smokeField)) {
+    DrawSaverFrame(saver, nullptr, 0);
+    if (afterStep && !afterStep(frame + 1, smoke)) {
       *error = "the run was stopped after step " + std::to_string(frame + 1);
+      CloseSaver(saver);
       return 0;
     }
   }
-  field->assign(engine.smokeField, engine.smokeField + static_cast<size_t>(W) * H);
+  field->assign(smoke, smoke + static_cast<size_t>(W) * H);
+  CloseSaver(saver);
   return 1;
 }
 
-std::vector<uint8_t> RampRgb(const SimOptions& options) {
-  uint8_t info[kFieldBitmapInfoBytes];
-  BuildFieldPalette(info, options.width, -options.height, 8, options.color, options.brightness);
-  const uint8_t* palette = info + 40;  // blue, green, red, 0 after the 40-byte header
-  std::vector<uint8_t> ramp(256 * 3);
+std::vector<uint8_t> RampRgb(const ColorRamp& ramp) {
+  std::vector<uint8_t> rgb(256 * 3);
   for (int i = 0; i < 256; ++i) {
-    ramp[3 * i] = palette[4 * i + 2];
-    ramp[3 * i + 1] = palette[4 * i + 1];
-    ramp[3 * i + 2] = palette[4 * i];
+    rgb[3 * i] = ramp.red[i];
+    rgb[3 * i + 1] = ramp.green[i];
+    rgb[3 * i + 2] = ramp.blue[i];
   }
-  return ramp;
+  return rgb;
 }
 
-std::vector<uint8_t> RenderFieldRgb(const std::vector<uint8_t>& field, const SimOptions& options) {
-  const std::vector<uint8_t> ramp = RampRgb(options);
-  std::vector<uint8_t> rgb(field.size() * 3);
-  for (size_t i = 0; i < field.size(); ++i) std::memcpy(&rgb[3 * i], &ramp[3 * field[i]], 3);
-  return rgb;
+std::vector<uint8_t> RenderFieldRgb(const std::vector<uint8_t>& field, const ColorRamp& ramp) {
+  const std::vector<uint8_t> rgb = RampRgb(ramp);
+  std::vector<uint8_t> out(field.size() * 3);
+  for (size_t i = 0; i < field.size(); ++i) std::memcpy(&out[3 * i], &rgb[3 * field[i]], 3);
+  return out;
 }

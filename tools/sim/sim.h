@@ -5,25 +5,21 @@
 #include <string>
 #include <vector>
 
+#include "present/palette.h"
+#include "settings/settings.h"
 #include "text/outline.h"
 
 struct SimOptions {
-  int32_t width = 0;
-  int32_t height = 0;
-  int32_t volume = 0;
+  SaverSettings settings{};   // as the program's options leave them (field size, text, font...)
   uint32_t seed = 0;
   int32_t frames = 0;
   std::string rasterPath;     // the text raster from a file, or
-  bool haveText = false;      // rendered from text and font by the Linux program's rasteriser
-  std::string text;           // as the program's --text and --font leave them
-  std::string font;
+  bool haveText = false;      // rendered from the settings' text and font, as the program does
   std::string fieldPath;      // empty: not written
   std::string pngPath;        // empty: not written
   std::string gifPath;        // empty: not written
   int32_t every = 1;          // a GIF frame after every Nth step
   int32_t gifDelay = 3;       // centiseconds per GIF frame
-  uint32_t color = 0xFFFFFF;  // COLORREF, red in the low byte
-  int32_t brightness = 5;
 };
 
 // Reads the command line into options. Returns 1 on success; 0 with a one-line message in
@@ -47,17 +43,16 @@ TextRaster GreyToTextRaster(const GreyRaster& grey, std::vector<uint8_t>* pixels
 // the run.
 using SimStepCallback = std::function<bool(int32_t step, const uint8_t* field)>;
 
-// Seeds the generator, clears the field, builds the outline from the raster (placed as the
-// text band is), the flow profile, source map and decay table, then runs the frame steps.
-// Returns 1 with the W x H field, or 0 with a message when the raster does not fit or
-// `afterStep` stopped the run.
+// Opens the saver over the raster (placed as the text band is) as every front end does,
+// then runs the frame steps. Returns 1 with the W x H field, or 0 with a message when the
+// raster does not fit or `afterStep` stopped the run.
 int RunSimulation(const SimOptions& options, const TextRaster& raster, std::vector<uint8_t>* field,
                   std::string* error, const SimStepCallback& afterStep = nullptr);
 
 // The colour ramp the field's bytes index: 256 entries of red, green, blue.
-std::vector<uint8_t> RampRgb(const SimOptions& options);
+std::vector<uint8_t> RampRgb(const ColorRamp& ramp);
 
 // The field through the colour ramp: W x H pixels of red, green, blue.
-std::vector<uint8_t> RenderFieldRgb(const std::vector<uint8_t>& field, const SimOptions& options);
+std::vector<uint8_t> RenderFieldRgb(const std::vector<uint8_t>& field, const ColorRamp& ramp);
 
 extern const char kSimUsage[];

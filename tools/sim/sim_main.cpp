@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "settings/options.h"
+#include "settings/replace_files.h"
 #include "tools/sim/sim.h"
 
 #if VAPRYX_SIM_PNG
@@ -23,21 +25,7 @@ namespace {
 // The largest raster file worth reading: a PGM of the largest field and a generous header.
 constexpr size_t kMaxRasterFileBytes = 800 * 600 + 4096;
 
-// One line on stderr, whatever the message quotes: control characters are written as \xNN.
-int Fail(const std::string& message) {
-  std::string line;
-  for (unsigned char c : message) {
-    if (c < 0x20 || c == 0x7F) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
-      line += escaped;
-    } else {
-      line += static_cast<char>(c);
-    }
-  }
-  std::fprintf(stderr, "vapryx-sim: %s\n", line.c_str());
-  return 2;
-}
+int Fail(const std::string& message) { return ReportFailure("vapryx-sim", message, 2); }
 
 // Reads at most `limit` bytes; false when the file cannot be read or is longer.
 bool ReadFile(const std::string& path, size_t limit, std::vector<uint8_t>* bytes,
@@ -50,50 +38,17 @@ bool ReadFile(const std::string& path, size_t limit, std::vector<uint8_t>* bytes
   std::fclose(f);
   if (failed) return *error = "cannot read raster '" + path + "'", false;
   if (got > limit) {
-    return *error = "raster '" + path + "' is larger than " + std::to_string(limit) + " bytes", false;
+    return *error = "raster '" + path + "' is larger than " + std::to_string(limit) + " bytes",
+           false;
   }
   bytes->resize(got);
   return true;
-}
-
-// Where an output is written before it is renamed into place.
-std::string TemporaryPath(const std::string& path) {
-  return path + ".vapryx-sim-" + std::to_string(getpid());
 }
 
 // An existing file the user may not write stays as it is, even where its folder is
 // writable; checked before the run, so a long run is not spent on an output that fails.
 bool MayReplace(const std::string& path) {
   return path.empty() || access(path.c_str(), F_OK) != 0 || access(path.c_str(), W_OK) == 0;
-}
-
-// An output: its path and how to complete it in its temporary file.
-struct Output {
-  std::string path;
-  std::function<bool(const std::string&)> write;
-};
-
-// Completes every output in its temporary file beside it, and renames them into place only
-// when all are complete: a failed run leaves whatever was at the paths as it was, and
-// removes only its own files. Returns the path that failed, or an empty string.
-std::string WriteOutputs(const std::vector<Output>& outputs) {
-  std::vector<std::string> temporaries;
-  std::string failed;
-  for (const Output& o : outputs) {
-    temporaries.push_back(TemporaryPath(o.path));
-    if (!o.write(temporaries.back())) {
-      failed = o.path;
-      break;
-    }
-  }
-  for (size_t i = 0; failed.empty() && i < temporaries.size(); ++i) {
-#ifdef _WIN32
-    std::remove(outputs[i].path.c_str());  // the runtime's rename does not replace
-#endif
-    if (std::rename(temporaries[i].c_str(), outputs[i].path.c_str()) != 0) failed = outputs[i].path;
-  }
-  for (const std::string& t : temporaries) std::remove(t.c_str());
-  return failed;
 }
 
 bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
@@ -141,13 +96,15 @@ int main(int argc, char** argv) {
     if (!MayReplace(*path)) return Fail("cannot write '" + *path + "'");
   }
 
+  const SaverSettings& s = options.settings;
+  ColorRamp ramp;
+  BuildColorRamp(s.color, s.brightness, &ramp);
   std::vector<uint8_t> pixels;
   TextRaster raster{};
   if (options.haveText) {
 #if VAPRYX_SIM_TEXT
     std::string face;
-    raster = RenderTextBandFreeType(options.text.c_str(), options.font.c_str(), options.width,
-                                    options.height, &pixels, &face);
+    raster = RenderTextBandFreeType(s.text, s.font, s.fieldWidth, s.fieldHeight, &pixels, &face);
     if (raster.width == 0) return Fail("no installed font can render the text");
 #endif
   } else {
@@ -162,13 +119,13 @@ int main(int argc, char** argv) {
 #if VAPRYX_SIM_GIF
   // The GIF is streamed into its temporary file as the run goes, not held in memory.
   GifStream gif;
-  const std::string gifTemporary = TemporaryPath(options.gifPath);
+  const std::string gifTemporary = TemporaryPathBeside(options.gifPath);
   auto dropGif = [&] {
     if (gif.file != nullptr) CloseGifStream(&gif);
     std::remove(gifTemporary.c_str());
   };
   if (!options.gifPath.empty()) {
-    if (!OpenGifStream(gifTemporary, options.width, options.height, RampRgb(options).data(),
+    if (!OpenGifStream(gifTemporary, s.fieldWidth, s.fieldHeight, RampRgb(ramp).data(),
                        options.gifDelay, &gif)) {
       dropGif();
       return Fail("cannot write '" + options.gifPath + "'");
@@ -188,26 +145,34 @@ int main(int argc, char** argv) {
     return Fail(error);
   }
 
-  std::vector<Output> outputs;
+  // Every output complete beside its path before any is renamed into place.
+  std::vector<std::string> paths;
+  std::vector<std::function<bool(const std::string&)>> writers;
   if (!options.fieldPath.empty()) {
-    outputs.push_back({options.fieldPath, [&](const std::string& to) { return WriteFile(to, field); }});
+    paths.push_back(options.fieldPath);
+    writers.push_back([&](const std::string& to) { return WriteFile(to, field); });
   }
 #if VAPRYX_SIM_PNG
   if (!options.pngPath.empty()) {
-    outputs.push_back({options.pngPath, [&](const std::string& to) {
-      return WritePng(to, RenderFieldRgb(field, options), options.width, options.height);
-    }});
+    paths.push_back(options.pngPath);
+    writers.push_back([&](const std::string& to) {
+      return WritePng(to, RenderFieldRgb(field, ramp), s.fieldWidth, s.fieldHeight);
+    });
   }
 #endif
 #if VAPRYX_SIM_GIF
   if (!options.gifPath.empty()) {
-    outputs.push_back({options.gifPath, [&](const std::string&) { return CloseGifStream(&gif); }});
+    paths.push_back(options.gifPath);  // streamed into its temporary file already
+    writers.push_back([&](const std::string&) { return CloseGifStream(&gif); });
   }
 #endif
-  const std::string failed = WriteOutputs(outputs);
+  std::string failed, why;
+  const bool written = ReplaceFiles(
+      paths, [&](size_t i, const std::string& to, std::string*) { return writers[i](to); }, &failed,
+      &why);
 #if VAPRYX_SIM_GIF
   if (!options.gifPath.empty()) dropGif();  // an output before it failed: the GIF is not kept
 #endif
-  if (!failed.empty()) return Fail("cannot write '" + failed + "'");
+  if (!written) return Fail("cannot write '" + failed + "'");
   return 0;
 }

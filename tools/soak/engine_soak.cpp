@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "host/startup.h"
+#include "host/saver.h"
 #include "smoke/field.h"
 #include "tools/sim/sim.h"
 
@@ -53,16 +53,17 @@ int main(int argc, char** argv) {
   const TextRaster raster = GreyToTextRaster(grey, &pixels);
   const long steps = std::atol(argv[2]);
 
-  SmokeStorage storage;
-  if (!CreateSmokeStorage(&storage, 640, 480) ||
-      !PrepareSmoke(&storage.engine, 1, raster, 5, &storage.outline)) {
+  SaverSettings settings{};
+  settings.fieldWidth = 640, settings.fieldHeight = 480, settings.volume = 5;
+  SaverCore* saver = OpenSaver(settings, raster, 1, PixelFormat{});
+  if (saver == nullptr) {
     std::fprintf(stderr, "vapryx-engine-soak: the engine refused its tables\n");
     return 2;
   }
   long base = 0, highest = 0;
   std::printf("%10s %12s %10s\n", "step", "resident kB", "growth kB");
   for (long step = 1; step <= steps; ++step) {
-    StepSmokeField(&storage.engine);
+    DrawSaverFrame(saver, nullptr, 0);
     if (step == 1 || step == 1000 || step % 10000 == 0 || step == steps) {
       const long now = ResidentKilobytes();
       if (step == 1000) base = now;
@@ -72,11 +73,12 @@ int main(int argc, char** argv) {
     }
   }
   uint32_t sum = 0;  // something of the field, so the run is seen to have done its work
-  for (int32_t i = 0; i < 640 * 480; ++i) sum += storage.engine.smokeField[i];
+  for (int32_t i = 0; i < 640 * 480; ++i) sum += saver->engine.smokeField[i];
   const bool flat = highest == 0;
   std::printf(
       "engine: %ld steps, resident memory %s from step 1,000 on (%+ld kB at most), "
       "field sum %u\n",
       steps, flat ? "flat" : "GREW", highest, sum);
+  CloseSaver(saver);
   return flat ? 0 : 1;
 }
