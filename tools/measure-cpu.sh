@@ -51,7 +51,7 @@ measure() {
   }'
 }
 
-echo "shares of one core over 10 s (vapryx $*):"
+echo "shares of one core over 10 s${*:+ (vapryx options: $*)}:"
 for screen in 1920x1080 3840x2160; do
   measure "vapryx --root $screen, server scales" "$screen" -- "$build/vapryx" --root --verbose "$@"
   measure "vapryx --root $screen, client scales" "$screen" VAPRYX_SCALE=client -- \
