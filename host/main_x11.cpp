@@ -142,14 +142,7 @@ PixelFormat ChoosePresentation() {
   Host.serverScales = !(scale != nullptr && std::strcmp(scale, "client") == 0) &&
                       OpenScaledWindow(Host.display, Host.window, Host.visual, s.fieldWidth,
                                        s.fieldHeight, &Host.scaled, &format);
-  if (!Host.serverScales) {
-    const uint16_t one = 1;
-    const bool hostLsb = *reinterpret_cast<const uint8_t*>(&one) == 1;
-    format = PixelFormat{static_cast<uint32_t>(Host.visual->red_mask),
-                         static_cast<uint32_t>(Host.visual->green_mask),
-                         static_cast<uint32_t>(Host.visual->blue_mask), 0,
-                         (ImageByteOrder(Host.display) == LSBFirst) != hostLsb};
-  }
+  if (!Host.serverScales) format = ImageFormat(Host.display, Host.visual);
   if (Host.options.verbose) {
     std::fprintf(stderr, "vapryx: %s\n",
                  Host.serverScales
@@ -298,9 +291,8 @@ int main(int argc, char** argv) {
 
   // The frame rate in the ramp's lightest colour; a pixel value the server takes in this
   // machine's byte order, whatever the image's.
-  const PixelFormat windowFormat = {static_cast<uint32_t>(Host.visual->red_mask),
-                                    static_cast<uint32_t>(Host.visual->green_mask),
-                                    static_cast<uint32_t>(Host.visual->blue_mask), 0, false};
+  PixelFormat windowFormat = ImageFormat(Host.display, Host.visual);
+  windowFormat.swapped = false;
   uint32_t windowPixels[256];
   BuildPixelPalette(Host.saver->ramp, windowFormat, windowPixels);
   Host.gc = XCreateGC(Host.display, Host.window, 0, nullptr);

@@ -55,12 +55,25 @@ bool CreateShmImage(Display* display, Visual* visual, int depth, int32_t width, 
   return true;
 }
 
+// Whether image pixels go to the server in the byte order opposite to this machine's.
+bool SwappedBytes(Display* display) {
+  const uint16_t one = 1;
+  const bool hostLsb = *reinterpret_cast<const uint8_t*>(&one) == 1;
+  return (ImageByteOrder(display) == LSBFirst) != hostLsb;
+}
+
 // The channel mask of a RENDER direct format, in pixel bits.
 uint32_t ChannelMask(short shift, short mask) {
   return static_cast<uint32_t>(static_cast<unsigned short>(mask)) << shift;
 }
 
 }  // namespace
+
+PixelFormat ImageFormat(Display* display, const Visual* visual) {
+  return PixelFormat{static_cast<uint32_t>(visual->red_mask),
+                     static_cast<uint32_t>(visual->green_mask),
+                     static_cast<uint32_t>(visual->blue_mask), 0, SwappedBytes(display)};
+}
 
 int CreateSharedImage(Display* display, Visual* visual, int depth, int32_t width, int32_t height,
                       SharedImage* image) {
@@ -137,12 +150,9 @@ int OpenScaledWindow(Display* display, Window window, Visual* visual, int32_t fi
   scaled->window = XRenderCreatePicture(display, window, windowFormat, 0, nullptr);
   XRenderSetPictureFilter(display, scaled->source, FilterNearest, nullptr, 0);
 
-  const uint16_t one = 1;
-  const bool hostLsb = *reinterpret_cast<const uint8_t*>(&one) == 1;
   const XRenderDirectFormat& d = rgb->direct;
   *format = PixelFormat{ChannelMask(d.red, d.redMask), ChannelMask(d.green, d.greenMask),
-                        ChannelMask(d.blue, d.blueMask), 0,
-                        (ImageByteOrder(display) == LSBFirst) != hostLsb};
+                        ChannelMask(d.blue, d.blueMask), 0, SwappedBytes(display)};
   return 1;
 }
 

@@ -13,6 +13,10 @@
 
 #include "present/scale.h"
 
+// The layout of 32-bit image pixels for `visual` on this display: its masks, in the server's
+// byte order.
+PixelFormat ImageFormat(Display* display, const Visual* visual);
+
 // A 32-bit client image that can be put on a drawable.
 struct SharedImage {
   XImage* image;
