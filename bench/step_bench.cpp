@@ -160,7 +160,8 @@ void Present(benchmark::State& state) {
   const FieldView view = FitFieldToWindow(e->width, e->height, 250, kWindowWidth, kWindowHeight);
   std::vector<uint32_t> image(static_cast<size_t>(kWindowWidth) * kWindowHeight);
   for (auto _ : state) {
-    PresentField(e->smokeField, e->width, palette, view, image.data(), kWindowWidth);
+    PresentField(e->smokeField, e->width, palette, PixelFormat{}, view, image.data(),
+                 kWindowWidth * 4);
     benchmark::DoNotOptimize(image.data());
     benchmark::ClobberMemory();
   }

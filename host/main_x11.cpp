@@ -6,7 +6,9 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <sys/select.h>
+#include <poll.h>
+#include <sys/random.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -39,7 +41,9 @@ struct HostState {
   bool resized;
   GC gc;
   XFontStruct* font;
+  Atom protocols;  // WM_PROTOCOLS and its WM_DELETE_WINDOW: the close box of our own window
   Atom deleteWindow;
+  int errorsShown;
   SaverCore* saver;
   FieldView view;
   bool serverScales;  // RENDER composites the field-sized image onto the window
@@ -51,18 +55,34 @@ HostState Host;
 
 int Fail(const std::string& message) { return ReportFailure("vapryx", message, 1); }
 
-// Errors about our window mean it is gone; anything else is reported and survived.
+// Errors about our window, or its picture, mean it is gone; anything else is reported,
+// the first few times only, and survived.
 int NoteXError(Display* display, XErrorEvent* error) {
-  if (error->error_code == BadWindow || error->error_code == BadDrawable ||
-      (error->resourceid == Host.window && error->error_code == BadMatch) ||
+  constexpr int kErrorsShown = 10;
+  if ((error->resourceid == Host.window &&
+       (error->error_code == BadWindow || error->error_code == BadDrawable ||
+        error->error_code == BadMatch)) ||
       (Host.scaled.window != 0 && error->resourceid == Host.scaled.window)) {
     Host.windowGone = true;
     return 0;
   }
+  if (Host.errorsShown++ >= kErrorsShown) return 0;
   char text[128];
   XGetErrorText(display, error->error_code, text, sizeof text);
-  std::fprintf(stderr, "vapryx: X error: %s (request %d)\n", text, error->request_code);
+  std::fprintf(stderr, "vapryx: X error: %s (request %d)%s\n", text, error->request_code,
+               Host.errorsShown == kErrorsShown ? "; further X errors are not shown" : "");
   return 0;
+}
+
+// A seed that differs between the processes XScreenSaver starts at the same moment, one
+// per monitor, so that each shows its own smoke.
+uint32_t FreshSeed() {
+  uint32_t seed = 0;
+  if (getrandom(&seed, sizeof seed, GRND_NONBLOCK) == sizeof seed) return seed;
+  timespec t;
+  clock_gettime(CLOCK_REALTIME, &t);
+  return static_cast<uint32_t>(t.tv_sec) * 2654435761u ^ static_cast<uint32_t>(t.tv_nsec) ^
+         static_cast<uint32_t>(getpid()) << 16;
 }
 
 double Now() {
@@ -100,6 +120,7 @@ int ChooseWindow(std::string* error) {
     XStoreName(d, Host.window, "Vapryx");
     XClassHint hint = {const_cast<char*>("vapryx"), const_cast<char*>("Vapryx")};
     XSetClassHint(d, Host.window, &hint);
+    Host.protocols = XInternAtom(d, "WM_PROTOCOLS", False);
     Host.deleteWindow = XInternAtom(d, "WM_DELETE_WINDOW", False);
     XSetWMProtocols(d, Host.window, &Host.deleteWindow, 1);
     Host.ownWindow = true;
@@ -119,9 +140,8 @@ int ChooseWindow(std::string* error) {
     *error = std::string("no window ") + id;
     return 0;
   }
-  if (a.visual->c_class != TrueColor || (a.depth != 24 && a.depth != 32)) {
-    *error = "the window's visual is not 24- or 32-bit TrueColor (depth " +
-             std::to_string(a.depth) + ")";
+  if (a.visual->c_class != TrueColor) {
+    *error = "the window's visual is not TrueColor (depth " + std::to_string(a.depth) + ")";
     return 0;
   }
   Host.visual = a.visual;
@@ -142,7 +162,7 @@ PixelFormat ChoosePresentation() {
   Host.serverScales = !(scale != nullptr && std::strcmp(scale, "client") == 0) &&
                       OpenScaledWindow(Host.display, Host.window, Host.visual, s.fieldWidth,
                                        s.fieldHeight, &Host.scaled, &format);
-  if (!Host.serverScales) format = ImageFormat(Host.display, Host.visual);
+  if (!Host.serverScales) format = ImageFormat(Host.display, Host.visual, Host.depth);
   if (Host.options.verbose) {
     std::fprintf(stderr, "vapryx: %s\n",
                  Host.serverScales
@@ -207,8 +227,11 @@ bool HandleEvents() {
         if (Host.ownWindow) return false;
         break;
       case ClientMessage:
-        if (Host.ownWindow && static_cast<Atom>(event.xclient.data.l[0]) == Host.deleteWindow)
+        if (Host.ownWindow && event.xclient.message_type == Host.protocols &&
+            event.xclient.format == 32 &&
+            static_cast<Atom>(event.xclient.data.l[0]) == Host.deleteWindow) {
           return false;
+        }
         break;
       default:
         break;
@@ -217,19 +240,17 @@ bool HandleEvents() {
   return !Host.windowGone;
 }
 
-// Waits until `deadline`, handling events as they come; false when the run should end.
-bool WaitUntil(double deadline) {
-  const int fd = ConnectionNumber(Host.display);
+// Waits until `deadline`, handling events as they come: 1 to draw, 0 when the run should
+// end, -1 when the wait itself failed (errno says why).
+int WaitUntil(double deadline) {
+  pollfd connection = {ConnectionNumber(Host.display), POLLIN, 0};
   for (;;) {
-    if (!HandleEvents()) return false;
+    if (!HandleEvents()) return 0;
     const double left = deadline - Now();
-    if (left <= 0) return true;
-    fd_set readable;
-    FD_ZERO(&readable);
-    FD_SET(fd, &readable);
-    timeval timeout = {static_cast<time_t>(left),
-                       static_cast<suseconds_t>((left - static_cast<time_t>(left)) * 1e6)};
-    if (select(fd + 1, &readable, nullptr, nullptr, &timeout) < 0 && errno != EINTR) return false;
+    if (left <= 0) return 1;
+    // Rounded up: a wait that ends early would spin until the deadline.
+    const int milliseconds = static_cast<int>(left * 1000) + 1;
+    if (poll(&connection, 1, milliseconds) < 0 && errno != EINTR) return -1;
   }
 }
 
@@ -238,7 +259,9 @@ int Run() {
   double deadline = Now(), rateStart = deadline, reportStart = deadline, rate = 0;
   long rateFrames = 0, reportFrames = 0;
   for (;;) {
-    if (!WaitUntil(deadline)) return 0;
+    const int wait = WaitUntil(deadline);
+    if (wait < 0) return Fail(std::string("cannot wait for the display: ") + std::strerror(errno));
+    if (wait == 0) return 0;
     if (Host.resized && !Reshape()) return Fail("cannot make an image of the window's size");
     DrawFrame(rate);
     const double now = Now();
@@ -284,14 +307,14 @@ int main(int argc, char** argv) {
   const TextRaster band =
       RenderTextBandFreeType(s.text, s.font, s.fieldWidth, s.fieldHeight, &bandPixels, &face);
   if (Host.options.verbose) std::fprintf(stderr, "vapryx: font: %s\n", face.c_str());
-  const uint32_t seed =
-      Host.options.haveSeed ? Host.options.seed : static_cast<uint32_t>(std::time(nullptr));
+  const uint32_t seed = Host.options.haveSeed ? Host.options.seed : FreshSeed();
+  if (Host.options.verbose) std::fprintf(stderr, "vapryx: seed %u\n", seed);
   Host.saver = OpenSaver(s, band, seed, ChoosePresentation());
   if (Host.saver == nullptr) return Fail("the smoke engine refused its tables");
 
   // The frame rate in the ramp's lightest colour; a pixel value the server takes in this
   // machine's byte order, whatever the image's.
-  PixelFormat windowFormat = ImageFormat(Host.display, Host.visual);
+  PixelFormat windowFormat = ImageFormat(Host.display, Host.visual, Host.depth);
   windowFormat.swapped = false;
   uint32_t windowPixels[256];
   BuildPixelPalette(Host.saver->ramp, windowFormat, windowPixels);
@@ -299,6 +322,11 @@ int main(int argc, char** argv) {
   XSetForeground(Host.display, Host.gc, windowPixels[255]);
   Host.font = XLoadQueryFont(Host.display, "fixed");
   if (Host.font != nullptr) XSetFont(Host.display, Host.gc, Host.font->fid);
-  if (!Reshape()) return Fail("the display offers no 32-bit image for this visual");
+  if (!Reshape()) return Fail("the display offers no 16- or 32-bit image for this visual");
+  if (Host.options.verbose) {
+    const bool shared = (Host.serverScales ? Host.scaled.image : Host.image).shared;
+    std::fprintf(stderr, "vapryx: images sent %s\n",
+                 shared ? "through shared memory (MIT-SHM)" : "in the X protocol (no MIT-SHM)");
+  }
   return Run();
 }

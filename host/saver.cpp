@@ -67,12 +67,13 @@ void SetSaverColors(SaverCore* saver, uint32_t color, int32_t brightness) {
   BuildPixelPalette(saver->ramp, saver->format, saver->pixels);
 }
 
-void DrawSaverFrame(SaverCore* saver, uint32_t* image, size_t stride, const FieldView* view) {
+void DrawSaverFrame(SaverCore* saver, void* image, size_t strideBytes, const FieldView* view) {
   const SmokeEngine& e = saver->engine;
   if (image != nullptr && view != nullptr) {
-    PresentField(e.smokeField, e.width, saver->pixels, *view, image, stride);
+    PresentField(e.smokeField, e.width, saver->pixels, saver->format, *view, image, strideBytes);
   } else if (image != nullptr) {
-    RenderFieldImage(e.smokeField, e.width, e.height, saver->pixels, image, stride);
+    RenderFieldImage(e.smokeField, e.width, e.height, saver->pixels, static_cast<uint32_t*>(image),
+                     strideBytes / 4);
   }
   StepSmokeField(&saver->engine);
 }

@@ -67,12 +67,12 @@ SaverCore* OpenSaver(const SaverSettings& settings, const TextRaster& band, uint
 // A new colour or brightness: only the ramp is built again.
 void SetSaverColors(SaverCore* saver, uint32_t color, int32_t brightness);
 
-// One frame: the field as it stands through the ramp into `image` (32-bit pixels of the
-// saver's format, rows `stride` pixels apart; field-sized, or window-sized through `view`
+// One frame: the field as it stands through the ramp into `image` (pixels of the saver's
+// format, rows `strideBytes` apart; field-sized and 32-bit, or window-sized through `view`
 // where the display cannot scale), then one step. A front end that shows the field's own
 // bytes (the Windows saver through its DIB palette, the simulator) has shown them before
 // the call and passes no image.
-void DrawSaverFrame(SaverCore* saver, uint32_t* image, size_t stride,
+void DrawSaverFrame(SaverCore* saver, void* image, size_t strideBytes,
                     const FieldView* view = nullptr);
 
 void CloseSaver(SaverCore* saver);

@@ -2,6 +2,7 @@
 // scaled onto the window by RENDER.
 #include "present/image_x11.h"
 
+#include <signal.h>
 #include <sys/ipc.h>
 #include <sys/shm.h>
 
@@ -24,13 +25,25 @@ bool CreateShmImage(Display* display, Visual* visual, int depth, int32_t width, 
       XShmCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, nullptr,
                       &image->segment, static_cast<unsigned>(width), static_cast<unsigned>(height));
   if (x == nullptr) return false;
+  // The segment is marked removed as soon as it is attached here, before the server
+  // attaches it too: it then goes with the last detach, even when this process is killed.
+  // Signals wait until then, so that none ends the process with the segment unmarked.
+  sigset_t ending, previousMask;
+  sigemptyset(&ending);
+  for (int s : {SIGTERM, SIGINT, SIGHUP, SIGQUIT, SIGPIPE, SIGALRM, SIGUSR1, SIGUSR2})
+    sigaddset(&ending, s);
+  sigprocmask(SIG_BLOCK, &ending, &previousMask);
   image->segment.shmid =
       shmget(IPC_PRIVATE, static_cast<size_t>(x->bytes_per_line) * x->height, IPC_CREAT | 0600);
+  if (image->segment.shmid >= 0) {
+    image->segment.shmaddr = x->data = static_cast<char*>(shmat(image->segment.shmid, nullptr, 0));
+    shmctl(image->segment.shmid, IPC_RMID, nullptr);
+  }
+  sigprocmask(SIG_SETMASK, &previousMask, nullptr);
   if (image->segment.shmid < 0) {
     XDestroyImage(x);
     return false;
   }
-  image->segment.shmaddr = x->data = static_cast<char*>(shmat(image->segment.shmid, nullptr, 0));
   image->segment.readOnly = False;
   bool ok = image->segment.shmaddr != reinterpret_cast<char*>(-1);
   if (ok) {
@@ -42,8 +55,6 @@ bool CreateShmImage(Display* display, Visual* visual, int depth, int32_t width, 
     XSetErrorHandler(previous);
     ok = !attachFailed;
   }
-  // Removed at once: the segment goes with the last detach, even if this process is killed.
-  shmctl(image->segment.shmid, IPC_RMID, nullptr);
   if (!ok) {
     if (image->segment.shmaddr != reinterpret_cast<char*>(-1)) shmdt(image->segment.shmaddr);
     x->data = nullptr;
@@ -69,10 +80,21 @@ uint32_t ChannelMask(short shift, short mask) {
 
 }  // namespace
 
-PixelFormat ImageFormat(Display* display, const Visual* visual) {
-  return PixelFormat{static_cast<uint32_t>(visual->red_mask),
-                     static_cast<uint32_t>(visual->green_mask),
-                     static_cast<uint32_t>(visual->blue_mask), 0, SwappedBytes(display)};
+PixelFormat ImageFormat(Display* display, const Visual* visual, int depth) {
+  const uint32_t rgb =
+      static_cast<uint32_t>(visual->red_mask | visual->green_mask | visual->blue_mask);
+  // The bits of the depth that are no colour are alpha, which a compositor honours.
+  const uint32_t depthBits = depth >= 32 ? 0xFFFFFFFFu : (1u << depth) - 1;
+  PixelFormat format{
+      static_cast<uint32_t>(visual->red_mask), static_cast<uint32_t>(visual->green_mask),
+      static_cast<uint32_t>(visual->blue_mask), depthBits & ~rgb, SwappedBytes(display)};
+  int count = 0;
+  XPixmapFormatValues* formats = XListPixmapFormats(display, &count);
+  for (int i = 0; formats != nullptr && i < count; ++i) {
+    if (formats[i].depth == depth) format.bytesPerPixel = formats[i].bits_per_pixel / 8;
+  }
+  if (formats != nullptr) XFree(formats);
+  return format;
 }
 
 int CreateSharedImage(Display* display, Visual* visual, int depth, int32_t width, int32_t height,
@@ -91,19 +113,17 @@ int CreateSharedImage(Display* display, Visual* visual, int depth, int32_t width
     }
     image->image = x;
   }
-  if (image->image->bits_per_pixel != 32) {
+  if (image->image->bits_per_pixel != 32 && image->image->bits_per_pixel != 16) {
     DestroySharedImage(display, image);
     return 0;
   }
   return 1;
 }
 
-uint32_t* ImagePixels(const SharedImage& image) {
-  return reinterpret_cast<uint32_t*>(image.image->data);
-}
+void* ImagePixels(const SharedImage& image) { return image.image->data; }
 
 size_t ImageStride(const SharedImage& image) {
-  return static_cast<size_t>(image.image->bytes_per_line) / 4;
+  return static_cast<size_t>(image.image->bytes_per_line);
 }
 
 void PutSharedImage(Display* display, Drawable drawable, GC gc, const SharedImage& image) {

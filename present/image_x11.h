@@ -13,11 +13,11 @@
 
 #include "present/scale.h"
 
-// The layout of 32-bit image pixels for `visual` on this display: its masks, in the server's
-// byte order.
-PixelFormat ImageFormat(Display* display, const Visual* visual);
+// The layout of image pixels for `visual` of `depth` on this display: its masks, alpha
+// bits opaque, the size of its pixels, in the server's byte order.
+PixelFormat ImageFormat(Display* display, const Visual* visual, int depth);
 
-// A 32-bit client image that can be put on a drawable.
+// A 16- or 32-bit client image that can be put on a drawable.
 struct SharedImage {
   XImage* image;
   XShmSegmentInfo segment;
@@ -26,12 +26,12 @@ struct SharedImage {
   int32_t height;
 };
 
-// 1 with an image of width x height at 32 bits a pixel for the visual, 0 when the display
-// offers none (a visual whose pixels are not 32 bits wide).
+// 1 with an image of width x height for the visual, 0 when the display offers none of 16 or
+// 32 bits a pixel.
 int CreateSharedImage(Display* display, Visual* visual, int depth, int32_t width, int32_t height,
                       SharedImage* image);
-// The image's pixels, rows ImageStride pixels apart.
-uint32_t* ImagePixels(const SharedImage& image);
+// The image's pixels, rows ImageStride bytes apart.
+void* ImagePixels(const SharedImage& image);
 size_t ImageStride(const SharedImage& image);
 // Puts the whole image at the drawable's origin. Sync before the pixels are written again.
 void PutSharedImage(Display* display, Drawable drawable, GC gc, const SharedImage& image);

@@ -81,14 +81,49 @@ AxisTransform FitAxis(int32_t n, int32_t shown, int32_t start, int32_t size) {
   return t;
 }
 
-// The channel's 8 bits placed at the mask's top, as a TrueColor pixel holds them.
+// The channel's 8 bits placed at the mask's top, as a TrueColor pixel holds them; a wider
+// channel repeats them below (255 is 1023 in 10 bits), as the X server widens them.
 uint32_t Channel(uint8_t value, uint32_t mask) {
   if (mask == 0) return 0;
-  int shift = 31;
-  while (!(mask >> shift & 1)) --shift;  // top bit of the mask
-  shift -= 7;
-  const uint32_t v = shift >= 0 ? static_cast<uint32_t>(value) << shift : value >> -shift;
-  return v & mask;
+  int low = 0, top = 31;
+  while (!(mask >> low & 1)) ++low;
+  while (!(mask >> top & 1)) --top;
+  const int bits = top - low + 1;
+  uint32_t v = 0;
+  for (int filled = 0; filled < bits; filled += 8) {
+    const int shift = bits - 8 - filled;  // where this copy of the 8 bits starts
+    v |=
+        shift >= 0 ? static_cast<uint32_t>(value) << shift : static_cast<uint32_t>(value) >> -shift;
+  }
+  return (v << low) & mask;
+}
+
+// The rows of one pixel size.
+template <typename Pixel>
+void PresentRows(const uint8_t* field, int32_t fieldWidth, const uint32_t* palette, Pixel black,
+                 const FieldView& view, uint8_t* image, size_t strideBytes) {
+  const int32_t width = view.windowWidth;
+  // The window columns that show the field are one run: bars, if any, are at the sides.
+  int32_t first = 0, end = width;
+  while (first < end && view.columns[first] < 0) ++first;
+  while (end > first && view.columns[end - 1] < 0) --end;
+  const int32_t* columns = view.columns.data();
+  for (int32_t y = 0; y < view.windowHeight; ++y) {
+    Pixel* out = reinterpret_cast<Pixel*>(image + static_cast<size_t>(y) * strideBytes);
+    const int32_t row = view.rows[y];
+    if (row < 0 || first == end) {
+      std::fill(out, out + width, black);
+    } else if (y > 0 && row == view.rows[y - 1]) {
+      // Enlarged: the window row repeats the one above it.
+      std::memcpy(out, reinterpret_cast<const uint8_t*>(out) - strideBytes, sizeof(Pixel) * width);
+    } else {
+      const uint8_t* source = field + static_cast<size_t>(row) * fieldWidth;
+      std::fill(out, out + first, black);
+      for (int32_t x = first; x < end; ++x)
+        out[x] = static_cast<Pixel>(palette[source[columns[x]]]);
+      std::fill(out + end, out + width, black);
+    }
+  }
 }
 
 }  // namespace
@@ -124,13 +159,17 @@ FieldTransform FitFieldTransform(int32_t fieldWidth, int32_t fieldHeight, const 
                         x.length, y.length, x.source, y.source, x.exact && y.exact};
 }
 
+uint32_t FormatPixel(const PixelFormat& format, uint8_t red, uint8_t green, uint8_t blue) {
+  const uint32_t p = Channel(red, format.redMask) | Channel(green, format.greenMask) |
+                     Channel(blue, format.blueMask) | format.opaqueMask;
+  if (!format.swapped) return p;
+  return format.bytesPerPixel == 2 ? __builtin_bswap16(static_cast<uint16_t>(p))
+                                   : __builtin_bswap32(p);
+}
+
 void BuildPixelPalette(const ColorRamp& ramp, const PixelFormat& format, uint32_t* pixels) {
-  for (int i = 0; i < 256; ++i) {
-    const uint32_t p = Channel(ramp.red[i], format.redMask) |
-                       Channel(ramp.green[i], format.greenMask) |
-                       Channel(ramp.blue[i], format.blueMask) | format.opaqueMask;
-    pixels[i] = format.swapped ? __builtin_bswap32(p) : p;
-  }
+  for (int i = 0; i < 256; ++i)
+    pixels[i] = FormatPixel(format, ramp.red[i], ramp.green[i], ramp.blue[i]);
 }
 
 void RenderFieldImage(const uint8_t* field, int32_t fieldWidth, int32_t fieldHeight,
@@ -143,26 +182,14 @@ void RenderFieldImage(const uint8_t* field, int32_t fieldWidth, int32_t fieldHei
 }
 
 void PresentField(const uint8_t* field, int32_t fieldWidth, const uint32_t* palette,
-                  const FieldView& view, uint32_t* image, size_t stride) {
-  const int32_t width = view.windowWidth;
-  // The window columns that show the field are one run: bars, if any, are at the sides.
-  int32_t first = 0, end = width;
-  while (first < end && view.columns[first] < 0) ++first;
-  while (end > first && view.columns[end - 1] < 0) --end;
-  const int32_t* columns = view.columns.data();
-  for (int32_t y = 0; y < view.windowHeight; ++y) {
-    uint32_t* out = image + static_cast<size_t>(y) * stride;
-    const int32_t row = view.rows[y];
-    if (row < 0 || first == end) {
-      std::memset(out, 0, sizeof(uint32_t) * width);
-    } else if (y > 0 && row == view.rows[y - 1]) {
-      // Enlarged: the window row repeats the one above it.
-      std::memcpy(out, out - stride, sizeof(uint32_t) * width);
-    } else {
-      const uint8_t* source = field + static_cast<size_t>(row) * fieldWidth;
-      std::fill(out, out + first, 0u);
-      for (int32_t x = first; x < end; ++x) out[x] = palette[source[columns[x]]];
-      std::fill(out + end, out + width, 0u);
-    }
+                  const PixelFormat& format, const FieldView& view, void* image,
+                  size_t strideBytes) {
+  const uint32_t black = FormatPixel(format, 0, 0, 0);
+  uint8_t* bytes = static_cast<uint8_t*>(image);
+  if (format.bytesPerPixel == 2) {
+    PresentRows<uint16_t>(field, fieldWidth, palette, static_cast<uint16_t>(black), view, bytes,
+                          strideBytes);
+  } else {
+    PresentRows<uint32_t>(field, fieldWidth, palette, black, view, bytes, strideBytes);
   }
 }

@@ -42,16 +42,20 @@ struct FieldTransform {
 };
 FieldTransform FitFieldTransform(int32_t fieldWidth, int32_t fieldHeight, const FieldView& view);
 
-// A TrueColor pixel layout: where each channel's bits sit in a 32-bit pixel, bits that
-// are set in every pixel (an alpha channel made opaque), and whether the pixels are stored
-// in the byte order opposite to this machine's.
+// A TrueColor pixel layout: where each channel's bits sit in a pixel, bits that are set in
+// every pixel (an alpha channel made opaque), whether the pixels are stored in the byte
+// order opposite to this machine's, and their size (2 or 4 bytes).
 struct PixelFormat {
   uint32_t redMask;
   uint32_t greenMask;
   uint32_t blueMask;
   uint32_t opaqueMask;
   bool swapped;
+  int32_t bytesPerPixel = 4;
 };
+
+// One colour as a pixel of `format` (in its low 16 bits for 2-byte pixels).
+uint32_t FormatPixel(const PixelFormat& format, uint8_t red, uint8_t green, uint8_t blue);
 
 // The ramp's 256 colours as pixels of `format`.
 void BuildPixelPalette(const ColorRamp& ramp, const PixelFormat& format, uint32_t* pixels);
@@ -61,8 +65,9 @@ void BuildPixelPalette(const ColorRamp& ramp, const PixelFormat& format, uint32_
 void RenderFieldImage(const uint8_t* field, int32_t fieldWidth, int32_t fieldHeight,
                       const uint32_t* palette, uint32_t* image, size_t stride);
 
-// Draws the field through the pixel palette into a window-sized 32-bit image, rows
-// `stride` pixels apart; black where the view shows no field. For displays that cannot
+// Draws the field through the pixel palette (of `format`) into a window-sized image, rows
+// `strideBytes` apart; black where the view shows no field. For displays that cannot
 // scale.
 void PresentField(const uint8_t* field, int32_t fieldWidth, const uint32_t* palette,
-                  const FieldView& view, uint32_t* image, size_t stride);
+                  const PixelFormat& format, const FieldView& view, void* image,
+                  size_t strideBytes);

@@ -47,19 +47,24 @@ TEST(PresentField, DrawsThroughThePaletteWithBlackBars) {
   for (int i = 0; i < 256; ++i) palette[i] = 100 + i;
   const uint8_t field[] = {0, 1, 2, 3, 4, 5, 6, 7};  // 4 x 2
 
-  // Band-limited: one black column either side; rows follow the field.
+  // Band-limited: one black column either side, opaque where the pixels have alpha; rows
+  // follow the field.
   const FieldView pillar = FitFieldToWindow(4, 2, 2, 6, 2);
+  const PixelFormat argb = {0xFF0000, 0xFF00, 0xFF, 0xFF000000, false};
+  const uint32_t k = 0xFF000000;
   std::vector<uint32_t> image(6 * 2 + 3, 9);  // stride 7 leaves one pixel per row alone
-  PresentField(field, 4, palette.data(), pillar, image.data(), 7);
+  PresentField(field, 4, palette.data(), argb, pillar, image.data(), 7 * 4);
   EXPECT_EQ(image,
-            (std::vector<uint32_t>{0, 100, 101, 102, 103, 0, 9, 0, 104, 105, 106, 107, 0, 9, 9}));
+            (std::vector<uint32_t>{k, 100, 101, 102, 103, k, 9, k, 104, 105, 106, 107, k, 9, 9}));
 
-  // Doubled: each field pixel becomes 2 x 2.
+  // Doubled, in 16-bit pixels: each field pixel becomes 2 x 2.
   const uint8_t small[] = {1, 2, 3, 4};
   const FieldView doubled = FitFieldToWindow(2, 2, 2, 4, 4);
-  std::vector<uint32_t> big(16);
-  PresentField(small, 2, palette.data(), doubled, big.data(), 4);
-  EXPECT_EQ(big, (std::vector<uint32_t>{101, 101, 102, 102, 101, 101, 102, 102, 103, 103, 104, 104,
+  PixelFormat rgb565 = {0xF800, 0x7E0, 0x1F, 0, false};
+  rgb565.bytesPerPixel = 2;
+  std::vector<uint16_t> big(16);
+  PresentField(small, 2, palette.data(), rgb565, doubled, big.data(), 4 * 2);
+  EXPECT_EQ(big, (std::vector<uint16_t>{101, 101, 102, 102, 101, 101, 102, 102, 103, 103, 104, 104,
                                         103, 103, 104, 104}));
 }
 
@@ -70,12 +75,14 @@ TEST(BuildPixelPalette, PlacesEachChannelAtItsMask) {
     PixelFormat format;
     uint32_t pixel;
   } cases[] = {
-      {{0xFF0000, 0xFF00, 0xFF, 0, false}, 0x563412u},                                   // x8r8g8b8
-      {{0xFF, 0xFF00, 0xFF0000, 0, false}, 0x123456u},                                   // x8b8g8r8
-      {{0xF800, 0x7E0, 0x1F, 0, false}, (10u << 11) | (13u << 5) | 2u},                  // 5-6-5
-      {{0x3FF00000, 0xFFC00, 0x3FF, 0, false}, 0x56u << 22 | 0x34u << 12 | 0x12u << 2},  // 10 bits
+      {{0xFF0000, 0xFF00, 0xFF, 0, false}, 0x563412u},                   // x8r8g8b8
+      {{0xFF, 0xFF00, 0xFF0000, 0, false}, 0x123456u},                   // x8b8g8r8
+      {{0xF800, 0x7E0, 0x1F, 0, false}, (10u << 11) | (13u << 5) | 2u},  // 5-6-5
+      // 10 bits a channel: the 8 repeated below, as the server widens them
+      {{0x3FF00000, 0xFFC00, 0x3FF, 0, false}, 0x159u << 20 | 0xD0u << 10 | 0x48u},
       {{0xFF0000, 0xFF00, 0xFF, 0xFF000000, false}, 0xFF563412u},  // opaque alpha
       {{0xFF0000, 0xFF00, 0xFF, 0, true}, 0x12345600u},            // other byte order
+      {{0xF800, 0x7E0, 0x1F, 0, true, 2}, 0xA251u},                // 5-6-5, swapped
   };
   for (const auto& c : cases) {
     uint32_t pixels[256];

@@ -16,7 +16,18 @@ start_wine_display() {
   mkdir -p "$WINEPREFIX"
   # Start the server with its output elsewhere, so no caller's pipe is held open by it.
   wineserver -p < /dev/null > /dev/null 2>&1
-  [ -f "$WINEPREFIX/system.reg" ] || wineboot -i < /dev/null > /dev/null 2>&1
+  # A new prefix; once here a first wineboot left it without its system files (wine then
+  # fails with 53), so it is checked and made again.
+  local tries=0
+  until [ -f "$WINEPREFIX/drive_c/windows/system32/kernel32.dll" ]; do
+    if [ $tries -eq 3 ]; then echo "wine: cannot make the prefix $WINEPREFIX" >&2; return 1; fi
+    tries=$((tries + 1))
+    wineserver -k > /dev/null 2>&1 || true
+    wineserver -w || true
+    rm -rf "$WINEPREFIX" && mkdir -p "$WINEPREFIX"
+    wineserver -p < /dev/null > /dev/null 2>&1
+    wineboot -i < /dev/null > /dev/null 2>&1 || true
+  done
   # Without a window manager, unmanaged windows avoid a 2-second stall on DestroyWindow.
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f > /dev/null 2>&1
   if [ "$2" = desktop ]; then

@@ -149,13 +149,27 @@ xdotool mousemove --window "${own:-0}" 100 100 click 1 2>/dev/null
 vapryx_exit 5
 check "a click closes its own window with status 0 (got $exit_code)" "$([ "$exit_code" = 0 ] && echo 0 || echo 1)"
 
+# A private display of its own for what follows: start_display XVFB-ARGUMENTS...
+start_display() {
+  cleanup
+  rm -f "$work/display"
+  exec 3> "$work/display"
+  Xvfb -displayfd 3 "$@" -nolisten tcp -noreset > "$work/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  exec 3>&-
+  wait_for 10 test -s "$work/display"
+  export DISPLAY=":$(head -n1 "$work/display")"
+}
+
 # The picture read back, stopped mid-run, against the frame of the same saver that the
-# helper opens itself, drawn through the mapping every scaling follows (FitFieldToWindow):
-# scaled by the X server (RENDER) and by us, at 16:9, 4:3 and a narrow window.
+# helper opens itself, drawn through the mapping every scaling follows (FitFieldToWindow).
 stopped() { [ "$(awk '{print $3}' "/proc/$1/stat" 2>/dev/null)" = T ]; }
-compare_picture() {  # description WxH [VAR=value...]
-  local what=$1 size=$2 result; shift 2
-  make_window "$size"
+compare_picture() {  # description WxH plain|argb [VAR=value...]
+  local what=$1 size=$2 kind=$3 result; shift 3
+  rm -f "$work/window"
+  "$helper" window "$size" "$kind" > "$work/window" < /dev/null &
+  window_pid=$!
+  wait_for 10 test -s "$work/window" && window=$(head -n1 "$work/window")
   env "$@" "$vapryx" --window-id "$window" --seed 21 --color 3080ff --verbose \
     > "$work/stdout" 2> "$work/stderr" < /dev/null &
   vapryx_pid=$!
@@ -167,38 +181,42 @@ compare_picture() {  # description WxH [VAR=value...]
   kill -CONT "$vapryx_pid"
   stop_vapryx
   end_window
-  check "$what at $size equals the mapping pixel for pixel ($result)" \
-    "$(case "$result" in frame*" pixelsOff 0 "*) echo 0 ;; *) echo 1 ;; esac)"
+  check "$what, $size: the mapping's picture, pixel for pixel, opaque ($result)" \
+    "$(case "$result" in frame*" pixelsOff 0 "*" transparent 0") echo 0 ;; *) echo 1 ;; esac)"
 }
+
+# Scaled by the X server (RENDER) and by us, at 16:9, 4:3 and a narrow window.
 for size in 1280x720 800x600 300x400; do
-  compare_picture "scaled by the X server" "$size"
+  compare_picture "scaled by the X server" "$size" plain
   grep -q "the X server scales" "$work/stderr"
   check "  ... and it said the X server scales" $?
-  compare_picture "VAPRYX_SCALE=client: scaled here" "$size" VAPRYX_SCALE=client
+  compare_picture "VAPRYX_SCALE=client: scaled here" "$size" plain VAPRYX_SCALE=client
 done
 
-# A display without RENDER: scaled here, the same picture.
-cleanup
-exec 3> "$work/display-norender"
-Xvfb -displayfd 3 -screen 0 1280x720x24 -extension RENDER -nolisten tcp -noreset > "$work/xvfb-norender.log" 2>&1 &
-xvfb_pid=$!
-exec 3>&-
-wait_for 10 test -s "$work/display-norender"
-export DISPLAY=":$(head -n1 "$work/display-norender")"
-compare_picture "without RENDER" 640x400
-grep -q "scaled here" "$work/stderr"
-check "  ... and it said it scales the picture itself" $?
+# Every TrueColor depth, both ways of scaling, and displays without RENDER or MIT-SHM.
+while read -r what kind words xvfb; do
+  # shellcheck disable=SC2086
+  start_display $xvfb
+  for scale in server client; do
+    compare_picture "$what, $scale scaling" 640x400 "$kind" "VAPRYX_SCALE=$scale"
+    if [ "$words" != - ]; then
+      grep -q "$words" "$work/stderr"
+      check "  ... and it said '$words'" $?
+    fi
+  done
+done <<'TABLE'
+16-bit plain - -screen 0 800x600x16
+30-bit plain - -screen 0 800x600x30
+32-bit-ARGB argb - -screen 0 800x600x24
+no-RENDER plain scaled.here -screen 0 800x600x24 -extension RENDER
+no-MIT-SHM plain in.the.X.protocol -screen 0 800x600x24 -extension MIT-SHM
+TABLE
 
-# A display without a 24- or 32-bit TrueColor visual is refused with one line.
-cleanup
-exec 3> "$work/display16"
-Xvfb -displayfd 3 -screen 0 640x480x16 -nolisten tcp -noreset > "$work/xvfb16.log" 2>&1 &
-xvfb_pid=$!
-exec 3>&-
-wait_for 10 test -s "$work/display16"
-DISPLAY=":$(head -n1 "$work/display16")" "$vapryx" --root > /dev/null 2> "$work/bad" < /dev/null
+# A display without a TrueColor visual is refused with one line.
+start_display -screen 0 640x480x8
+"$vapryx" --root > /dev/null 2> "$work/bad" < /dev/null
 rc=$?
-check "a 16-bit display is refused: exit 1, one line naming TrueColor" \
+check "an 8-bit PseudoColor display is refused: exit 1, one line naming TrueColor" \
   "$([ "$rc" -eq 1 ] && [ "$(grep -c . "$work/bad")" -eq 1 ] && grep -q TrueColor "$work/bad" && echo 0 || echo 1)"
 
 echo "x11: $passed passed, $failed failed"

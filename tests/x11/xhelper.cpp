@@ -1,6 +1,6 @@
 // xhelper.cpp: the X11 end-to-end tests' own helper.
-//   window WxH           makes and maps a window, prints its id (hex) and keeps it until
-//                        the helper is killed
+//   window WxH [argb]    makes and maps a window (of a 32-bit visual with alpha when asked),
+//                        prints its id (hex) and keeps it until the helper is killed
 //   resize ID WxH        resizes a window
 //   destroy ID           destroys a window (any client's)
 //   sample ID [X Y W H]  (ID may be "root") reads the window's pixels back and prints
@@ -29,7 +29,7 @@ namespace {
 
 int Usage() {
   std::fputs(
-      "usage: xhelper window WxH | resize ID WxH | destroy ID | sample ID [X Y W H] |"
+      "usage: xhelper window WxH [argb] | resize ID WxH | destroy ID | sample ID [X Y W H] |"
       " compare ID OPTIONS\n",
       stderr);
   return 2;
@@ -67,12 +67,18 @@ int Compare(Display* d, Window window, int argc, const char* const* argv) {
   const uint32_t channels = format.redMask | format.greenMask | format.blueMask;
   const FieldView view = FitFieldToWindow(s.fieldWidth, s.fieldHeight, saver->bandHeight, w, h);
   std::vector<uint32_t> expected(seen.size());
+  // Alpha, on a window whose depth has bits beyond its colours, must be opaque.
+  const uint32_t depthBits = a.depth >= 32 ? 0xFFFFFFFFu : (1u << a.depth) - 1;
+  const uint32_t alpha = depthBits & ~channels;
+  long transparent = 0;
+  for (int32_t y = 0; y < h; ++y)
+    for (int32_t x = 0; x < w; ++x) transparent += (seen[y * w + x] & alpha) != alpha;
 
   // The frame with the fewest differing pixels among the first 900 steps.
   long best = -1, bestFrame = 0;
   for (long frame = 0; frame < 900 && best != 0; ++frame) {
     // The image vapryx showed at this frame: the field after `frame` steps.
-    DrawSaverFrame(saver, expected.data(), w, &view);
+    DrawSaverFrame(saver, expected.data(), static_cast<size_t>(w) * 4, &view);
     long off = 0;
     for (size_t i = 0; i < seen.size(); ++i) off += ((seen[i] ^ expected[i]) & channels) != 0;
     if (best < 0 || off < best) best = off, bestFrame = frame;
@@ -119,8 +125,10 @@ int Compare(Display* d, Window window, int argc, const char* const* argv) {
       ++columnsOff, maxColumnOff = std::max(maxColumnOff, std::abs(chosen - view.columns[x]));
   }
   CloseSaver(saver);
-  std::printf("frame %ld pixelsOff %ld rowsOff %d maxRowOff %d columnsOff %d maxColumnOff %d\n",
-              bestFrame, best, rowsOff, maxRowOff, columnsOff, maxColumnOff);
+  std::printf(
+      "frame %ld pixelsOff %ld rowsOff %d maxRowOff %d columnsOff %d maxColumnOff %d "
+      "transparent %ld\n",
+      bestFrame, best, rowsOff, maxRowOff, columnsOff, maxColumnOff, transparent);
   return 0;
 }
 
@@ -140,9 +148,20 @@ int main(int argc, char** argv) {
   if (std::strcmp(command, "window") == 0) {
     if (!Size(argv[2], &w, &h)) return Usage();
     XSetWindowAttributes a{};
-    a.background_pixel = BlackPixel(d, DefaultScreen(d));
-    const Window window = XCreateWindow(d, DefaultRootWindow(d), 0, 0, w, h, 0, CopyFromParent,
-                                        InputOutput, CopyFromParent, CWBackPixel, &a);
+    XVisualInfo argb{};
+    Visual* visual = CopyFromParent;
+    int depth = CopyFromParent;
+    unsigned long mask = CWBackPixel;
+    if (argc > 3 && std::strcmp(argv[3], "argb") == 0) {
+      if (!XMatchVisualInfo(d, DefaultScreen(d), 32, TrueColor, &argb)) return 1;
+      visual = argb.visual, depth = 32;
+      a.colormap = XCreateColormap(d, DefaultRootWindow(d), visual, AllocNone);
+      mask |= CWColormap | CWBorderPixel;
+    } else {
+      a.background_pixel = BlackPixel(d, DefaultScreen(d));
+    }
+    const Window window =
+        XCreateWindow(d, DefaultRootWindow(d), 0, 0, w, h, 0, depth, InputOutput, visual, mask, &a);
     XMapWindow(d, window);
     XSync(d, False);
     std::printf("0x%lx\n", window);
