@@ -311,6 +311,15 @@ int main(int argc, char** argv) {
   if (Host.options.verbose) std::fprintf(stderr, "vapryx: seed %u\n", seed);
   Host.saver = OpenSaver(s, band, seed, ChoosePresentation());
   if (Host.saver == nullptr) return Fail("the smoke engine refused its tables");
+  // Drawing goes on (a saver that exits is a broken one), but a black screen says why.
+  if (band.width == 0) {
+    ReportFailure("vapryx", face + ": nothing to draw the smoke from", 0);
+  } else if (Host.saver->outline.nodeCount == 0) {
+    ReportFailure("vapryx",
+                  "the text \"" + std::string(s.text) + "\" has no outline (" + face +
+                      "): nothing to draw the smoke from",
+                  0);
+  }
 
   // The frame rate in the ramp's lightest colour; a pixel value the server takes in this
   // machine's byte order, whatever the image's.

@@ -62,3 +62,34 @@ TEST(RenderTextBandFreeType, InstalledFamilyBlankTextAndLongText) {
   EXPECT_LE(longText.minX, 20);
   EXPECT_GE(longText.maxX, 619);
 }
+
+TEST(RenderTextBandFreeType, FontNamesAsFontconfigReadsThem) {
+  // A family, a pattern, an alias, generics, unknown names, and characters the face lacks
+  // (Liberation Sans has no U+2200 or U+2713; DejaVu Sans has both).
+  const struct {
+    const char* font;
+    const char* text;
+    const char* face;  // how the face description starts
+    const char* also;  // and what it says besides, if anything
+  } cases[] = {
+      {"DejaVu Sans", "name", "DejaVu Sans Book", nullptr},
+      {"DejaVu Sans:bold", "name", "DejaVu Sans Bold", nullptr},
+      {"Arial", "name", "Liberation Sans", nullptr},
+      {"monospace", "name", "DejaVu Sans Mono", nullptr},
+      {"sans-serif", "name", "DejaVu Sans", nullptr},
+      {"Arial Black", "name", "DejaVu Sans Bold", "\"Arial Black\" is not installed"},
+      {":bold", "name", "DejaVu Sans Bold", "names no font family"},
+      {"Liberation Sans", "a\u2200\u2713", "Liberation Sans Regular",
+       "; DejaVu Sans Book for 2 characters it lacks"},
+  };
+  for (const auto& c : cases) {
+    Rendered r(640, 480, c.text, c.font);
+    EXPECT_EQ(r.face.rfind(c.face, 0), 0u) << c.font << ": " << r.face;
+    if (c.also != nullptr) {
+      EXPECT_NE(r.face.find(c.also), std::string::npos) << c.font << ": " << r.face;
+    } else {
+      EXPECT_EQ(r.face.find('('), std::string::npos) << c.font << ": " << r.face;
+    }
+    EXPECT_GT(r.outline.nodeCount, 50) << c.font;
+  }
+}

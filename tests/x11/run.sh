@@ -85,6 +85,10 @@ for args in "--bogus" "--volume 11" "--color 12345" "--window-id zz" "--resoluti
   rc=$?
   check "'$args' exits 1 with one line" "$([ "$rc" -eq 1 ] && [ "$(grep -c . "$work/bad")" -eq 1 ] && echo 0 || echo 1)"
 done
+"$vapryx" --volume $'1\n2\r' > /dev/null 2> "$work/bad" < /dev/null
+rc=$?
+check "a value with a line break exits 1 with one line" \
+  "$([ "$rc" -eq 1 ] && [ "$(wc -l < "$work/bad")" -eq 1 ] && grep -qF '1\x0a2\x0d' "$work/bad" && echo 0 || echo 1)"
 XSCREENSAVER_WINDOW=junk "$vapryx" --root > /dev/null 2> "$work/bad" < /dev/null
 check "a bad \$XSCREENSAVER_WINDOW exits 1" "$([ $? -eq 1 ] && grep -q XSCREENSAVER_WINDOW "$work/bad" && echo 0 || echo 1)"
 
@@ -193,6 +197,39 @@ for size in 1280x720 800x600 300x400; do
   compare_picture "VAPRYX_SCALE=client: scaled here" "$size" plain VAPRYX_SCALE=client
 done
 
+# Two started at the same moment, as XScreenSaver starts one per monitor: each its own
+# seed, and the seed it names is the one it draws with.
+start_vapryx --root --verbose
+first_pid=$vapryx_pid
+"$vapryx" --root --verbose > /dev/null 2> "$work/stderr2" < /dev/null &
+second_pid=$!
+wait_for 20 grep -q "seed" "$work/stderr" && wait_for 20 grep -q "seed" "$work/stderr2"
+seed1=$(sed -n 's/^vapryx: seed //p' "$work/stderr") seed2=$(sed -n 's/^vapryx: seed //p' "$work/stderr2")
+kill "$second_pid"; wait "$second_pid" 2>/dev/null
+stop_vapryx
+check "two started together draw with their own seeds ($seed1, $seed2)" \
+  "$([ -n "$seed1" ] && [ -n "$seed2" ] && [ "$seed1" != "$seed2" ] && echo 0 || echo 1)"
+make_window 400x300
+start_vapryx --window-id "$window" --verbose
+wait_for 30 smoke_in "$window" 0 0 400 75
+kill -STOP "$vapryx_pid"
+wait_for 5 stopped "$vapryx_pid"
+seed=$(sed -n 's/^vapryx: seed //p' "$work/stderr")
+result=$("$helper" compare "$window" --seed "${seed:-0}" 2>&1)
+kill -CONT "$vapryx_pid"
+stop_vapryx
+end_window
+check "the seed it names draws its picture ($result)" \
+  "$(case "$result" in frame*" pixelsOff 0 "*) echo 0 ;; *) echo 1 ;; esac)"
+
+# A text of blanks: no outline, a black screen, and one line that says so.
+start_vapryx --root --text "   "
+wait_for 10 grep -q "has no outline" "$work/stderr"
+check "a text of blanks says it has no outline, in one line" \
+  "$([ "$(wc -l < "$work/stderr")" -eq 1 ] && grep -q "has no outline" "$work/stderr" && echo 0 || echo 1)"
+stop_vapryx
+check "  ... and draws on until it is ended (exit $exit_code)" "$([ "$exit_code" = 143 ] && echo 0 || echo 1)"
+
 # Every TrueColor depth, both ways of scaling, and displays without RENDER or MIT-SHM.
 while read -r what kind words xvfb; do
   # shellcheck disable=SC2086
@@ -211,6 +248,28 @@ done <<'TABLE'
 no-RENDER plain scaled.here -screen 0 800x600x24 -extension RENDER
 no-MIT-SHM plain in.the.X.protocol -screen 0 800x600x24 -extension MIT-SHM
 TABLE
+
+# Signals during start-up and resizes leave no shared memory segment behind.
+segments() { ipcs -m | awk '$1 ~ /^0x/ {n++} END {print n + 0}'; }
+before=$(segments)
+start_display -screen 0 800x600x24
+make_window 640x480
+"$helper" wobble "$window" 64x48 2> /dev/null &
+resizer=$!
+for i in $(seq 40); do
+  # Frames without pause, each after a resize making a new image: much of the time is spent
+  # making images when the signal comes.
+  VAPRYX_SCALE=client "$vapryx" --window-id "$window" --delay 0 > /dev/null 2>&1 < /dev/null &
+  victim=$!
+  sleep "0.$((i % 4 + 2))$((i % 7))"
+  kill -TERM "$victim" 2>/dev/null; wait "$victim" 2>/dev/null
+done
+kill "$resizer" 2>/dev/null; wait "$resizer" 2>/dev/null
+end_window
+cleanup  # the display too: a segment that is left now, nothing holds
+after=$(segments)
+check "40 runs ended by SIGTERM during start-up and resizes leave no segment ($before before, $after after)" \
+  "$([ "$after" -le "$before" ] && echo 0 || echo 1)"
 
 # A display without a TrueColor visual is refused with one line.
 start_display -screen 0 640x480x8

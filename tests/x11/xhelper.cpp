@@ -2,6 +2,8 @@
 //   window WxH [argb]    makes and maps a window (of a 32-bit visual with alpha when asked),
 //                        prints its id (hex) and keeps it until the helper is killed
 //   resize ID WxH        resizes a window
+//   wobble ID WxH        resizes a window between WxH and one pixel more each way, as
+//                        fast as the server follows, until killed
 //   destroy ID           destroys a window (any client's)
 //   sample ID [X Y W H]  (ID may be "root") reads the window's pixels back and prints
 //                        "size WxH lit N redEqualsBlue N greenLargest N"
@@ -29,7 +31,8 @@ namespace {
 
 int Usage() {
   std::fputs(
-      "usage: xhelper window WxH [argb] | resize ID WxH | destroy ID | sample ID [X Y W H] |"
+      "usage: xhelper window WxH [argb] | resize ID WxH | wobble ID WxH | destroy ID | sample ID "
+      "[X Y W H] |"
       " compare ID OPTIONS\n",
       stderr);
   return 2;
@@ -177,6 +180,12 @@ int main(int argc, char** argv) {
   if (std::strcmp(command, "resize") == 0) {
     if (argc < 4 || !Size(argv[3], &w, &h)) return Usage();
     XResizeWindow(d, window, w, h);
+  } else if (std::strcmp(command, "wobble") == 0) {
+    if (argc < 4 || !Size(argv[3], &w, &h)) return Usage();
+    for (unsigned i = 0;; ++i) {
+      XResizeWindow(d, window, w + i % 2, h + i % 2);
+      XSync(d, False);
+    }
   } else if (std::strcmp(command, "destroy") == 0) {
     XDestroyWindow(d, window);
   } else if (std::strcmp(command, "compare") == 0) {
