@@ -286,11 +286,13 @@ int main(int argc, char** argv) {
   if (!ParseProgramOptions(argc, argv, &Host.options, &error)) return Fail(error);
   if (Host.options.help) return std::fputs(kProgramUsage, stdout), 0;
   if (Host.options.version) return std::printf("%s\n", kProgramVersion), 0;
-  if (Host.options.registerOnly) {
+  if (Host.options.registerOnly || Host.options.unregisterOnly) {
     // What it registers is the plain command; settings belong to XScreenSaver's dialog.
-    if (argc != 2) return Fail("--register takes no other options");
+    const char* option = Host.options.registerOnly ? "--register" : "--unregister";
+    if (argc != 2) return Fail(std::string(option) + " takes no other options");
     std::string message;
-    const int status = RegisterWithXScreenSaver(&message);
+    const int status = Host.options.registerOnly ? RegisterWithXScreenSaver(&message)
+                                                 : UnregisterFromXScreenSaver(&message);
     std::fprintf(status == 0 ? stdout : stderr, "vapryx: %s\n", message.c_str());
     return status;
   }
@@ -298,6 +300,17 @@ int main(int argc, char** argv) {
   Host.display = XOpenDisplay(nullptr);
   if (Host.display == nullptr) return Fail("cannot open the display (is DISPLAY set?)");
   XSetErrorHandler(NoteXError);
+  if (!Host.options.colorName.empty()) {
+    // As XScreenSaver's own savers read a colour: by the display's colour names.
+    XColor c;
+    const char* name = Host.options.colorName.c_str();
+    if (!XParseColor(Host.display, DefaultColormap(Host.display, DefaultScreen(Host.display)), name,
+                     &c)) {
+      return Fail("bad value '" + Host.options.colorName +
+                  "' for --color: no X11 colour has that name");
+    }
+    Host.options.settings.color = (c.red >> 8) | (c.green >> 8) << 8 | (c.blue >> 8) << 16;
+  }
   if (!ChooseWindow(&error)) return Fail(error);
 
   // The saver through the seam, over the text band FreeType renders.

@@ -28,7 +28,7 @@ const char kProgramUsage[] =
     "  --resolution WxH       the smoke field, 640x480 (default) or 800x600\n"
     "  --volume N             amount of smoke, 0..10 (default 5)\n"
     "  --brightness N         brightness of the colour ramp, 0..10 (default 5)\n"
-    "  --color COLOR          RRGGBB, #RRGGBB or R,G,B (default ffffff)\n"
+    "  --color COLOR          RRGGBB, #RRGGBB, R,G,B or an X11 colour name (default ffffff)\n"
     "  An empty text, font or colour keeps the default.\n"
     "\n"
     "Running:\n"
@@ -37,6 +37,7 @@ const char kProgramUsage[] =
     "  --fps                  show the frame rate in a corner\n"
     "  --verbose              say which font face is used, and the frame rate every 5 s\n"
     "  --register             add \"Vapryx\" to the programs list in ~/.xscreensaver, then exit\n"
+    "  --unregister           take out the line --register added, then exit\n"
     "  --help, --version\n"
     "\n"
     "One or two dashes are the same. Its own window closes on a key press or a click;\n"
@@ -109,6 +110,15 @@ bool ParseColorOption(const char* text, uint32_t* color) {
   return true;
 }
 
+bool IsColorName(const char* text) {
+  auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+  if (!letter(*text)) return false;
+  for (const char* p = text; *p != '\0'; ++p) {
+    if (!letter(*p) && !(*p >= '0' && *p <= '9') && *p != ' ') return false;
+  }
+  return std::strlen(text) < 64;
+}
+
 namespace {
 
 int ReadOptionString(void* context, const char* name, char* buffer, uint32_t bufferSize) {
@@ -169,8 +179,15 @@ int ReadSettingOption(const std::string& name, const char* value, bool anyNumber
   } else if (name == "color") {
     if (*value == '\0') return 1;  // the default, as for text and font
     uint32_t color;
-    if (!ParseColorOption(value, &color)) return bad("expected RRGGBB, #RRGGBB or R,G,B");
-    FormatColorString(color, options->color);
+    if (ParseColorOption(value, &color)) {
+      FormatColorString(color, options->color);
+      options->colorName.clear();
+    } else if (IsColorName(value)) {
+      options->colorName = value;  // the last --color wins, whichever its form
+      options->color[0] = '\0';
+    } else {
+      return bad("expected RRGGBB, #RRGGBB, R,G,B or an X11 colour name");
+    }
   } else if (name == "seed") {
     if (!ParseWholeNumber(value, 0, UINT32_MAX, &v)) return bad("expected 0..4294967295");
     options->seed = static_cast<uint32_t>(v), options->haveSeed = true;
@@ -213,7 +230,8 @@ int ParseProgramOptions(int argc, const char* const* argv, ProgramOptions* optio
       name.erase(equals);
     }
     const bool flag = name == "root" || name == "fps" || name == "verbose" || name == "help" ||
-                      name == "h" || name == "version" || name == "register";
+                      name == "h" || name == "version" || name == "register" ||
+                      name == "unregister";
     const bool valued = name == "window-id" || name == "text" || name == "font" ||
                         name == "resolution" || name == "volume" || name == "brightness" ||
                         name == "color" || name == "seed" || name == "delay";
@@ -232,6 +250,7 @@ int ParseProgramOptions(int argc, const char* const* argv, ProgramOptions* optio
       if (name == "help" || name == "h") options->help = true;
       if (name == "version") options->version = true;
       if (name == "register") options->registerOnly = true;
+      if (name == "unregister") options->unregisterOnly = true;
       continue;
     }
     if (value == nullptr) {
@@ -261,6 +280,7 @@ int ParseProgramOptions(int argc, const char* const* argv, ProgramOptions* optio
     }
   }
   LoadSettingOptions(given, &options->settings);
+  options->colorName = given.colorName;
   options->haveSeed = given.haveSeed;
   options->seed = given.seed;
   return 1;

@@ -13,6 +13,7 @@ struct SettingOptions {
   std::string text;
   std::string font;
   char color[kColorStringBytes] = {};
+  std::string colorName;  // an X11 colour name, which only a display can resolve
   bool haveResolution = false, haveVolume = false, haveBrightness = false, haveSeed = false;
   uint32_t resolution = 0, volume = 0, brightness = 0, seed = 0;
 };
@@ -31,15 +32,17 @@ void LoadSettingOptions(const SettingOptions& options, SaverSettings* settings);
 struct ProgramOptions {
   SaverSettings settings;
   bool haveSeed = false;
-  uint32_t seed = 0;             // default: the clock
-  int32_t delay = 33000;         // microseconds between frames
-  bool root = false;             // draw into $XSCREENSAVER_WINDOW, or the root window
-  unsigned long windowId = 0;    // --window-id; wins over --root
+  uint32_t seed = 0;           // default: the clock
+  int32_t delay = 33000;       // microseconds between frames
+  bool root = false;           // draw into $XSCREENSAVER_WINDOW, or the root window
+  unsigned long windowId = 0;  // --window-id; wins over --root
   bool fps = false;
   bool verbose = false;
   bool help = false;
   bool version = false;
-  bool registerOnly = false;     // --register: add it to ~/.xscreensaver and exit
+  bool registerOnly = false;    // --register: add it to ~/.xscreensaver and exit
+  bool unregisterOnly = false;  // --unregister: take out what --register added, and exit
+  std::string colorName;        // --color by X11 name ("orange"): resolved by the display
 };
 
 // Reads the command line (one or two dashes; a value as the next argument or after '=').
@@ -57,6 +60,9 @@ bool ParseWholeNumber(const char* text, long long lowest, long long highest, lon
 
 // RRGGBB, #RRGGBB or R,G,B (each 0..255) to a COLORREF (red in the low byte).
 bool ParseColorOption(const char* text, uint32_t* color);
+
+// A word that may name an X11 colour: a letter, then letters, digits and blanks.
+bool IsColorName(const char* text);
 
 // Prints "program: message" on stderr as one line, whatever the message quotes (control
 // characters are written as \xNN), and returns `status`.

@@ -10,6 +10,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "settings/programs_list.h"
 #include "settings/replace_files.h"
@@ -83,63 +84,98 @@ bool ReadAll(const std::string& path, std::string* bytes, std::string* why) {
   return true;
 }
 
-}  // namespace
-
-int RegisterWithXScreenSaver(std::string* message) {
+// Adds the entry (`add`) or takes it out, keeping a backup beside ~/.xscreensaver (where
+// the user looks for it, even when the file is a link) and writing the file in place: a
+// link (a managed dotfile) stays a link and its target changes. A save by another program
+// between our reading and our renaming is seen, and the edit is made again on what it saved.
+int ChangePreferences(bool add, std::string* message) {
   const std::string home = HomeFolder();
   if (home.empty()) return *message = "cannot tell the home folder (HOME is not set)", 1;
-  std::string path = home + "/.xscreensaver";
-  std::string why, file, edited;
+  const std::string link = home + "/.xscreensaver";
+  const std::string backup = link + ".vapryx-backup";
+  std::string path = link, why;
 
   struct stat info;
-  const bool exists = stat(path.c_str(), &info) == 0;
-  if (!exists && errno != ENOENT) {
-    return *message = "cannot read " + path + ": " + std::strerror(errno) + "; left as it was", 1;
+  const bool present = lstat(link.c_str(), &info) == 0;
+  if (!present && errno != ENOENT) {
+    return *message = "cannot read " + link + ": " + std::strerror(errno) + "; left as it was", 1;
   }
-  if (exists) {
-    // A link (a managed dotfile) stays a link: its target is what changes.
+  if (present && S_ISLNK(info.st_mode)) {
     char target[PATH_MAX];
-    if (realpath(path.c_str(), target) != nullptr) path = target;
-    if (!S_ISREG(info.st_mode))
+    if (realpath(link.c_str(), target) == nullptr) {
+      return *message = link + " is a link to nothing (" + std::strerror(errno) +
+                        "); left as it was: make its target, or remove the link",
+             1;
+    }
+    path = target;
+  }
+
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    std::string file, edited;
+    const bool exists = stat(path.c_str(), &info) == 0;
+    if (!exists && errno != ENOENT) {
+      return *message = "cannot read " + path + ": " + std::strerror(errno) + "; left as it was", 1;
+    }
+    if (exists && !S_ISREG(info.st_mode))
       return *message = path + " is not a regular file; left as it was", 1;
-    if (!ReadAll(path, &file, &why))
+    if (exists && !ReadAll(path, &file, &why))
       return *message = "cannot read " + path + ": " + why + "; left as it was", 1;
-  }
 
-  switch (AddToProgramsList(file, &edited, &why)) {
-    case kProgramsEntryPresent:
-      return *message = "\"Vapryx\" is already in the programs list of " + path, 0;
-    case kProgramsEntryOff:
-      return *message = "\"Vapryx\" is in the programs list of " + path +
-                        " but turned off (its line starts with '-'); left as it is: turn it on "
-                        "in XScreenSaver's settings",
-             0;
-    case kProgramsFileUnclear:
-      return *message = "cannot make sense of " + path + ": " + why + "; left as it was", 1;
-    case kProgramsEntryAdded:
-      break;
-  }
+    switch (add ? AddToProgramsList(file, &edited, &why)
+                : RemoveFromProgramsList(file, &edited, &why)) {
+      case kProgramsEntryPresent:
+        return *message = "\"Vapryx\" is already in the programs list of " + path, 0;
+      case kProgramsEntryOff:
+        return *message = "\"Vapryx\" is in the programs list of " + path +
+                          " but turned off (its line starts with '-'); left as it is: turn it on "
+                          "in XScreenSaver's settings",
+               0;
+      case kProgramsEntryAbsent:
+        return *message = "no line that --register added is in " + path + "; left as it was", 0;
+      case kProgramsFileUnclear:
+        return *message = "cannot make sense of " + path + ": " + why + "; left as it was", 1;
+      case kProgramsEntryAdded:
+      case kProgramsEntryRemoved:
+        break;
+    }
 
-  // The backup first, then the file: both whole, or the file as it was.
-  const std::string backup = path + ".vapryx-backup";
-  std::vector<std::string> paths = {backup, path};
-  if (!exists) paths.erase(paths.begin());
-  std::string failed;
-  auto write = [&](size_t i, const std::string& temporary, std::string* reason) {
-    return paths[i] == backup
-               ? WritePreferences(temporary, file, 0600, &info, reason)
-               : WritePreferences(temporary, edited, 0644, exists ? &info : nullptr, reason);
-  };
-  if (!ReplaceFiles(paths, write, &failed, &why)) {
-    if (failed == backup)
+    // The backup first, then the file: both whole, or the file as it was.
+    std::vector<std::string> paths = {backup, path};
+    if (!exists) paths.erase(paths.begin());
+    bool changed = false;
+    auto write = [&](size_t i, const std::string& temporary, std::string* reason) {
+      if (paths[i] == backup) return WritePreferences(temporary, file, 0600, &info, reason);
+      if (!WritePreferences(temporary, edited, 0644, exists ? &info : nullptr, reason))
+        return false;
+      // Last before the renames: is the file still what was edited?
+      std::string now;
+      const bool there = access(path.c_str(), F_OK) == 0;
+      changed = there != exists || (there && (!ReadAll(path, &now, reason) || now != file));
+      if (changed) *reason = "it changed while it was being edited";
+      return !changed;
+    };
+    std::string failed;
+    if (ReplaceFiles(paths, write, &failed, &why)) {
+      const int folder = open(Folder(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      if (folder >= 0) fsync(folder), close(folder);
+      *message = std::string(add ? "added \"Vapryx\" to" : "took \"Vapryx\" out of") +
+                 " the programs list of " + path;
+      if (exists) *message += " (the file as it was is in " + backup + ")";
+      return 0;
+    }
+    if (changed) continue;
+    if (failed == backup) {
       return *message =
                  "cannot write the backup " + backup + ": " + why + "; " + path + " left as it was",
              1;
+    }
     return *message = "cannot write " + path + ": " + why + "; left as it was", 1;
   }
-  const int folder = open(Folder(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (folder >= 0) fsync(folder), close(folder);
-  *message = "added \"Vapryx\" to the programs list of " + path;
-  if (exists) *message += " (the file as it was is in " + backup + ")";
-  return 0;
+  return *message = path + " kept changing while it was being edited; left as it was", 1;
 }
+
+}  // namespace
+
+int RegisterWithXScreenSaver(std::string* message) { return ChangePreferences(true, message); }
+
+int UnregisterFromXScreenSaver(std::string* message) { return ChangePreferences(false, message); }

@@ -6,3 +6,6 @@
 // Adds Vapryx to the user's programs list. Returns the exit status (0, or 1 when the file
 // could not be read, made sense of or written, which leaves it as it was) and a message.
 int RegisterWithXScreenSaver(std::string* message);
+
+// Takes out the line RegisterWithXScreenSaver added, and nothing else. Returns as above.
+int UnregisterFromXScreenSaver(std::string* message);

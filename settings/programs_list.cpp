@@ -20,6 +20,9 @@ const char kNewFileHeader[] =
     "# Started by vapryx --register; XScreenSaver's settings add the rest.\n"
     "\n";
 
+// The entry's line as it is added, without the backslash that continues the list after it.
+std::string EntryLine() { return std::string(kEntryIndent) + kProgramsEntry + kEntryPad + "\\n"; }
+
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
 bool IsContinued(const std::string& line) {
@@ -81,27 +84,32 @@ int VapryxEntry(std::string entry) {
   return off ? 2 : 1;
 }
 
-}  // namespace
+// The file's lines and its one programs setting: its first and last line and where its
+// value starts.
+struct ProgramsSetting {
+  std::vector<std::string> lines;
+  bool found = false;
+  size_t first = 0, last = 0, valueStart = 0;
+};
 
-ProgramsListResult AddToProgramsList(const std::string& file, std::string* edited,
-                                     std::string* why) {
+// False with `why` for a file that is not one we can safely edit.
+bool ReadProgramsSetting(const std::string& file, ProgramsSetting* setting, std::string* why) {
   const size_t zero = file.find('\0');
   if (zero != std::string::npos) {
     const size_t line =
         1 + static_cast<size_t>(std::count(file.begin(), file.begin() + zero, '\n'));
     *why = "it is not a text file (line " + std::to_string(line) + " holds a zero byte)";
-    return kProgramsFileUnclear;
+    return false;
   }
-  std::vector<std::string> lines;
+  std::vector<std::string>& lines = setting->lines;
   for (size_t at = 0; at < file.size();) {
     const size_t end = file.find('\n', at);
     lines.push_back(file.substr(at, (end == std::string::npos ? file.size() : end) - at));
     at = end == std::string::npos ? file.size() : end + 1;
   }
 
-  // Find the one programs setting: its first line, its last line and where its value starts.
-  size_t first = 0, last = 0, valueStart = 0;
-  bool found = false;
+  size_t& first = setting->first;
+  bool& found = setting->found;
   for (size_t i = 0; i < lines.size(); ++i) {
     const size_t start = i;
     while (i + 1 < lines.size() && IsContinued(lines[i])) ++i;
@@ -114,16 +122,17 @@ ProgramsListResult AddToProgramsList(const std::string& file, std::string* edite
     size_t colon;
     if (!ResourceName(lines[start], &name, &colon)) {
       *why = "line " + std::to_string(start + 1) + " is neither a setting, a comment nor blank";
-      return kProgramsFileUnclear;
+      return false;
     }
     if (!IsProgramsName(name)) continue;
     if (found) {
       *why = "it has two programs lists (lines " + std::to_string(first + 1) + " and " +
              std::to_string(start + 1) + ")";
-      return kProgramsFileUnclear;
+      return false;
     }
-    found = true, first = start, last = i, valueStart = colon + 1;
+    found = true, first = start, setting->last = i, setting->valueStart = colon + 1;
   }
+  const size_t last = setting->last;
   if (found) {
     // A backslash with blanks after it looks continued but is not: which was meant is
     // the user's to say, and an entry added after it would start with that backslash.
@@ -132,11 +141,22 @@ ProgramsListResult AddToProgramsList(const std::string& file, std::string* edite
     if (IsContinued(end) && !IsContinued(lines[last])) {
       *why = "line " + std::to_string(last + 1) +
              " of the programs list ends in a backslash and blanks";
-      return kProgramsFileUnclear;
+      return false;
     }
   }
+  return true;
+}
 
-  std::string body;  // each line of the value without its continuing backslash
+}  // namespace
+
+ProgramsListResult AddToProgramsList(const std::string& file, std::string* edited,
+                                     std::string* why) {
+  ProgramsSetting setting;
+  if (!ReadProgramsSetting(file, &setting, why)) return kProgramsFileUnclear;
+  std::vector<std::string>& lines = setting.lines;
+  const bool found = setting.found;
+  const size_t first = setting.first, last = setting.last, valueStart = setting.valueStart;
+
   auto lineBody = [&](size_t i) {
     std::string b = lines[i].substr(i == first ? valueStart : 0);
     if (IsContinued(b)) b.pop_back();
@@ -155,7 +175,7 @@ ProgramsListResult AddToProgramsList(const std::string& file, std::string* edite
     }
   }
 
-  const std::string entry = std::string(kEntryIndent) + kProgramsEntry + kEntryPad + "\\n";
+  const std::string entry = EntryLine();
   if (!found) {
     // No list yet: one of our own at the end; XScreenSaver merges its own programs in.
     *edited = file.empty() ? kNewFileHeader : file;
@@ -191,4 +211,28 @@ ProgramsListResult AddToProgramsList(const std::string& file, std::string* edite
       *edited += '\n';
   }
   return kProgramsEntryAdded;
+}
+
+ProgramsListResult RemoveFromProgramsList(const std::string& file, std::string* edited,
+                                          std::string* why) {
+  ProgramsSetting setting;
+  if (!ReadProgramsSetting(file, &setting, why)) return kProgramsFileUnclear;
+  std::vector<std::string>& lines = setting.lines;
+  const std::string entry = EntryLine();
+  size_t at = setting.first + 1;
+  while (setting.found && at <= setting.last && lines[at] != entry && lines[at] != entry + "\\")
+    ++at;
+  if (!setting.found || at > setting.last) return kProgramsEntryAbsent;
+  if (lines[at] == entry) {
+    // It closed the list: the backslash added to the line before goes with it.
+    std::string& before = lines[at - 1];
+    if (IsContinued(before)) before.pop_back();
+  }
+  lines.erase(lines.begin() + static_cast<long>(at));
+  edited->clear();
+  for (size_t i = 0; i < lines.size(); ++i) {
+    *edited += lines[i];
+    if (i + 1 < lines.size() || file.back() == '\n') *edited += '\n';
+  }
+  return kProgramsEntryRemoved;
 }

@@ -1,10 +1,10 @@
 // Adding Vapryx to a preferences file's programs list: the exact bytes, and a second run
 // that finds it.
+#include "settings/programs_list.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
-
-#include "settings/programs_list.h"
 
 namespace {
 
@@ -17,16 +17,16 @@ TEST(AddToProgramsList, AddsOneLineAndKeepsTheRest) {
   };
   const Case cases[] = {
       {"as XScreenSaver writes it",
-       "mode:\t\trandom\n\nprograms:\t\\\n\t\t\t\tmaze --root\t\\n\\\n- GL: \t\t\t\tpipes --root\t\\n\\\n\n\n"
+       "mode:\t\trandom\n\nprograms:\t\\\n\t\t\t\tmaze --root\t\\n\\\n- GL: \t\t\t\tpipes "
+       "--root\t\\n\\\n\n\n"
        "pointerHysteresis:  10\n",
-       "mode:\t\trandom\n\nprograms:\t\\\n\t\t\t\tmaze --root\t\\n\\\n- GL: \t\t\t\tpipes --root\t\\n\\\n" +
+       "mode:\t\trandom\n\nprograms:\t\\\n\t\t\t\tmaze --root\t\\n\\\n- GL: \t\t\t\tpipes "
+       "--root\t\\n\\\n" +
            kLine + "\\\n\n\npointerHysteresis:  10\n"},
-      {"one line, no separator",
-       "programs: maze --root\nlock: False\n",
+      {"one line, no separator", "programs: maze --root\nlock: False\n",
        "programs: maze --root\\n\\\n" + kLine + "\nlock: False\n"},
       {"an empty list", "*programs:\nlock: False\n", "*programs:\\\n" + kLine + "\nlock: False\n"},
-      {"the list ends the file, no newline",
-       "programs: \\\n  maze --root \\n",
+      {"the list ends the file, no newline", "programs: \\\n  maze --root \\n",
        "programs: \\\n  maze --root \\n\\\n" + kLine + "\n"},
       {"no list", "mode: one", "mode: one\n\nprograms:\\\n" + kLine + "\\\n\n"},
       {"a commented-out list and a continued comment",
@@ -34,7 +34,8 @@ TEST(AddToProgramsList, AddsOneLineAndKeepsTheRest) {
        "! programs: vapryx --root\n# old \\\nprograms: qix\\n\\\n" + kLine + "\n"},
       {"names that are not vapryx",
        "programs: \"vapryx\" maze\\n vapryxx --root\\n /opt/vapryx/bin/other\\n\n",
-       "programs: \"vapryx\" maze\\n vapryxx --root\\n /opt/vapryx/bin/other\\n\\\n" + kLine + "\n"},
+       "programs: \"vapryx\" maze\\n vapryxx --root\\n /opt/vapryx/bin/other\\n\\\n" + kLine +
+           "\n"},
   };
   for (const Case& c : cases) {
     std::string edited, why;
@@ -78,3 +79,33 @@ TEST(AddToProgramsList, FindsItOnOrOffAndRefusesWhatItCannotRead) {
 }
 
 }  // namespace
+
+TEST(RemoveFromProgramsList, TakesOutExactlyTheLineItAdded) {
+  const std::string entry = "\t\t\t\t\"Vapryx\" vapryx --root\t\t\t    \\n";
+  const struct {
+    const char* file;
+    const char* removed;  // after adding and taking out again
+  } cases[] = {
+      {"programs:\\\n  \"Maze\" maze --root \\n\\\n  \"Kaleidescope\" kaleidescope --root \\n\n",
+       nullptr},  // the same
+      {"timeout: 0:10:00\nprograms:\\\n  \"Maze\" maze --root \\n\\\n\\\n\nlock: False\n",
+       nullptr},  // blank continuation lines still close the list
+      {"programs: maze --root\n", "programs: maze --root\\n\n"},  // the separator stays
+  };
+  for (const auto& c : cases) {
+    std::string added, removed, why;
+    ASSERT_EQ(AddToProgramsList(c.file, &added, &why), kProgramsEntryAdded) << c.file;
+    ASSERT_EQ(RemoveFromProgramsList(added, &removed, &why), kProgramsEntryRemoved) << c.file;
+    EXPECT_EQ(removed, c.removed != nullptr ? c.removed : c.file);
+  }
+  // What the user changed or turned off is theirs; no list, nothing to do.
+  const std::string theirs[] = {
+      "programs:\\\n  \"Maze\" maze --root \\n\\\n-" + entry + "\n",
+      "programs:\\\n  \"Maze\" maze --root \\n\\\n\t\"Vapryx\" vapryx --root --volume 3 \\n\n",
+      "timeout: 0:10:00\n",
+  };
+  for (const std::string& file : theirs) {
+    std::string removed, why;
+    EXPECT_EQ(RemoveFromProgramsList(file, &removed, &why), kProgramsEntryAbsent) << file;
+  }
+}

@@ -1,5 +1,6 @@
 // The ~/.xscreensaver editor on any file: what it writes keeps every byte of the file in
-// order, holds the entry, and is left alone when edited again.
+// order, holds the entry, and is left alone when edited again; taking the entry out gives
+// a file that it adds the entry to in the very same way.
 #include <string>
 
 #include "settings/programs_list.h"
@@ -22,5 +23,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(at == file.size());
   std::string again, againWhy;
   FUZZ_CHECK(AddToProgramsList(edited, &again, &againWhy) == kProgramsEntryPresent);
+  std::string removed, readded;
+  FUZZ_CHECK(RemoveFromProgramsList(edited, &removed, &againWhy) == kProgramsEntryRemoved);
+  FUZZ_CHECK(removed.size() <= file.size() + 2);  // at most the separator it put before
+  FUZZ_CHECK(AddToProgramsList(removed, &readded, &againWhy) == kProgramsEntryAdded);
+  FUZZ_CHECK(readded == edited);
   return 0;
 }

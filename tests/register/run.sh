@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
-# vapryx --register on real-looking preferences files: the one XScreenSaver's settings
-# program writes, one listing Vapryx already, one with it turned off, none, one it cannot
-# read, one it cannot make sense of, a link, and a folder it cannot write.
+# vapryx --register and --unregister on real-looking preferences files: the one
+# XScreenSaver's settings program writes, one listing Vapryx already, one with it turned
+# off, none, one it cannot read, one it cannot make sense of, a link and a link to nothing,
+# a folder it cannot write, and one that another program saves while it is being edited.
 # Usage: tests/register/run.sh VAPRYX
 set -uo pipefail
-vapryx=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
 real="$here/written-by-settings.xscreensaver"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 chmod 755 "$work"
+# A copy the other user can reach, wherever the build is (root's home, say).
+cp "$1" "$work/vapryx" && chmod 755 "$work/vapryx"
+vapryx=$work/vapryx
 passed=0 failures=0
 check() {  # check NAME STATUS
   if [ "$2" -eq 0 ]; then passed=$((passed + 1)); else failures=$((failures + 1)); echo "FAIL: $1"; fi
@@ -25,8 +28,8 @@ home() {  # home NAME: a fresh home folder the user owns
   [ "$(id -u)" -eq 0 ] && chown 65534:65534 "$work/$1"
   echo "$work/$1"
 }
-register() {  # register HOME: runs it, output in HOME.out, status in rc
-  as_user env HOME="$1" "$vapryx" --register > "$1.out" 2>&1 < /dev/null
+register() {  # register HOME [--unregister]: runs it, output in HOME.out, status in rc
+  as_user env HOME="$1" "$vapryx" "${2:---register}" > "$1.out" 2>&1 < /dev/null
   rc=$?
 }
 one_line() { [ "$(grep -c . "$1")" -eq 1 ]; }
@@ -49,6 +52,12 @@ register "$h"
 check "second run: exit 0, says it is there, file unchanged" \
   "$([ $rc -eq 0 ] && grep -q already "$h.out" && cmp -s "$work/after-first" "$h/.xscreensaver" && echo 0 || echo 1)"
 check "no temporary file left" "$([ "$(ls -A "$h" | grep -c vapryx-[0-9])" -eq 0 ] && echo 0 || echo 1)"
+register "$h" --unregister
+check "--unregister: exit 0, the file as XScreenSaver wrote it, byte for byte ($(cat "$h.out"))" \
+  "$([ $rc -eq 0 ] && cmp -s "$real" "$h/.xscreensaver" && echo 0 || echo 1)"
+register "$h" --unregister
+check "--unregister again: exit 0, says there is no line, file unchanged" \
+  "$([ $rc -eq 0 ] && grep -q "no line" "$h.out" && cmp -s "$real" "$h/.xscreensaver" && echo 0 || echo 1)"
 
 # Already there, turned off by the user: left as it is.
 h=$(home off)
@@ -57,12 +66,18 @@ cp "$h/.xscreensaver" "$work/off.copy"
 register "$h"
 check "turned off: exit 0, says so, untouched, no backup" \
   "$([ $rc -eq 0 ] && grep -q "turned off" "$h.out" && cmp -s "$work/off.copy" "$h/.xscreensaver" && [ ! -e "$h/.xscreensaver.vapryx-backup" ] && echo 0 || echo 1)"
+register "$h" --unregister
+check "turned off: --unregister leaves the user's line" \
+  "$([ $rc -eq 0 ] && cmp -s "$work/off.copy" "$h/.xscreensaver" && echo 0 || echo 1)"
 
 # No file: a minimal one with the entry, and nothing to back up.
 h=$(home none)
 register "$h"
 check "no file: exit 0, a file holding the entry" \
   "$([ $rc -eq 0 ] && grep -q -F -x -- "$entry" "$h/.xscreensaver" && [ ! -e "$h/.xscreensaver.vapryx-backup" ] && echo 0 || echo 1)"
+register "$h" --unregister
+check "no file: --unregister leaves no entry" \
+  "$([ $rc -eq 0 ] && ! grep -q Vapryx "$h/.xscreensaver" && echo 0 || echo 1)"
 
 # Unreadable, and unclear: exit 1, one line saying why, the file untouched.
 h=$(home unreadable)
@@ -82,8 +97,13 @@ h=$(home link)
 mkdir "$h/dotfiles" && cp "$real" "$h/dotfiles/xscreensaver" && ln -s dotfiles/xscreensaver "$h/.xscreensaver"
 [ "$(id -u)" -eq 0 ] && chown -R 65534:65534 "$h/dotfiles"
 register "$h"
-check "link: still a link, target has the entry" \
-  "$([ $rc -eq 0 ] && [ -L "$h/.xscreensaver" ] && grep -q -F -x -- "$entry" "$h/dotfiles/xscreensaver" && echo 0 || echo 1)"
+check "link: still a link, target has the entry, the backup beside the link" \
+  "$([ $rc -eq 0 ] && [ -L "$h/.xscreensaver" ] && grep -q -F -x -- "$entry" "$h/dotfiles/xscreensaver" && cmp -s "$real" "$h/.xscreensaver.vapryx-backup" && [ ! -e "$h/dotfiles/xscreensaver.vapryx-backup" ] && echo 0 || echo 1)"
+h=$(home dangling)
+ln -s dotfiles/missing "$h/.xscreensaver"
+register "$h"
+check "link to nothing: exit 1, one line, still the same link, nothing made" \
+  "$([ $rc -eq 1 ] && one_line "$h.out" && [ "$(readlink "$h/.xscreensaver")" = dotfiles/missing ] && [ "$(ls -A "$h" | wc -l)" -eq 1 ] && echo 0 || echo 1)"
 
 # A folder the user cannot write: exit 1, the file as it was.
 h=$(home readonly)
@@ -93,9 +113,24 @@ check "read-only folder: exit 1, one line, untouched" \
   "$([ $rc -eq 1 ] && one_line "$h.out" && cmp -s "$real" "$h/.xscreensaver" && echo 0 || echo 1)"
 chmod 755 "$h"
 
+# Another program saves the file while it is being edited (each of its syncs held back a
+# second): its save is kept and the entry added to it.
+h=$(home concurrent)
+cp "$real" "$h/.xscreensaver" && chown --reference="$h" "$h/.xscreensaver"
+as_user env HOME="$h" strace -f -o /dev/null -e trace=fsync -e inject=fsync:delay_exit=1000000 \
+  "$vapryx" --register > "$h.out" 2>&1 < /dev/null &
+editor=$!
+for _ in $(seq 100); do ls -A "$h" | grep -q 'vapryx-[0-9]' && break; sleep 0.1; done
+{ cat "$real"; echo "saved-meanwhile: True"; } > "$h/.xscreensaver.new" && mv "$h/.xscreensaver.new" "$h/.xscreensaver"
+wait "$editor"; rc=$?
+check "saved while being edited: exit 0, the other save kept, the entry added ($(cat "$h.out"))" \
+  "$([ $rc -eq 0 ] && grep -q '^saved-meanwhile: True$' "$h/.xscreensaver" && grep -q -F -x -- "$entry" "$h/.xscreensaver" && echo 0 || echo 1)"
+
 # Not with other options: what it registers is the plain command.
 "$vapryx" --register --color ff0000 > /dev/null 2>&1 < /dev/null
 check "--register with another option exits 1" "$([ $? -eq 1 ] && echo 0 || echo 1)"
+"$vapryx" --unregister --seed 1 > /dev/null 2>&1 < /dev/null
+check "--unregister with another option exits 1" "$([ $? -eq 1 ] && echo 0 || echo 1)"
 
 echo "register: $passed passed, $failures failed"
 [ "$failures" -eq 0 ]

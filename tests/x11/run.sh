@@ -103,6 +103,18 @@ check "every lit pixel is of the green ramp (red = blue, green largest)" \
 stop_vapryx
 check "SIGTERM ends it within 1 s" $?
 
+# An X11 colour name, as XScreenSaver's settings page lets a user type it.
+make_window 320x240
+start_vapryx --window-id "$window" --color orange --seed 7
+wait_for 20 smoke_in "$window"
+check "an X11 colour name (orange) draws" $?
+stop_vapryx
+end_window
+"$vapryx" --root --color "no such colour" > /dev/null 2> "$work/bad" < /dev/null
+rc=$?
+check "a colour name the display does not know exits 1 with one line" \
+  "$([ "$rc" -eq 1 ] && [ "$(grep -c . "$work/bad")" -eq 1 ] && echo 0 || echo 1)"
+
 # A resize is followed: the new area shows smoke too.
 end_window
 make_window 640x480

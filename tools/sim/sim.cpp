@@ -124,6 +124,10 @@ int ParseSimOptions(int argc, char** argv, SimOptions* options, std::string* err
              " steps keep none at --every " + std::to_string(options->every);
     return 0;
   }
+  if (!given.colorName.empty()) {
+    *error = "colour names need an X display: give --color as R,G,B, RRGGBB or #RRGGBB";
+    return 0;
+  }
   LoadSettingOptions(given, &options->settings);
   options->seed = given.seed;
   return 1;
