@@ -4,7 +4,7 @@ SHELL := /bin/bash
 .ONESHELL:
 .SHELLFLAGS := -euo pipefail -c
 
-.PHONY: test test-native test-sanitize test-windows test-e2e test-package bench fuzz soak run package clean
+.PHONY: test test-native test-sanitize test-windows test-e2e test-package bench fuzz soak run run-windows package clean
 
 test: test-native test-sanitize test-windows test-e2e test-package
 	@echo "make test: all builds passed"
@@ -32,12 +32,13 @@ test-e2e: test-windows
 	tools/install-deps.sh windows gui
 	tests/e2e/run.sh build/windows
 
-# The package installed by apt-get into a fresh minimal Debian 12 root, and run there
-# (needs root for debootstrap and chroot; says so and skips otherwise).
+# The package, built once: its contents, then (as root, for debootstrap and chroot) installed
+# by apt-get into a fresh minimal Debian 12 root and run there.
 test-package: package
-	if [ "$$(id -u)" -ne 0 ]; then echo "test-package: skipped, needs root"; exit 0; fi
+	bash tests/package/check.sh build/native build/native/package/vapryx_*_amd64.deb
+	if [ "$$(id -u)" -ne 0 ]; then echo "test-package: the fresh root needs root, skipped"; exit 0; fi
 	tools/install-deps.sh fresh
-	tools/package-check.sh build/package/vapryx_*_amd64.deb
+	tools/package-check.sh build/native/package/vapryx_*_amd64.deb
 
 # Fuzzes every target for FUZZ_SECONDS seconds each with libFuzzer; see the README.
 FUZZ_SECONDS ?= 60
@@ -63,17 +64,24 @@ bench:
 	cmake --build --preset native --target vapryx_bench
 	build/native/vapryx_bench
 
-# The Debian package: build/package/vapryx_<version>_amd64.deb.
+# The Debian package: build/native/package/vapryx_<version>_amd64.deb.
 package:
 	tools/install-deps.sh native
 	cmake --preset native
 	cmake --build --preset native
 	(cd build/native && cpack)
-	ls build/package/vapryx_*_amd64.deb
+	ls build/native/package/vapryx_*_amd64.deb
 
-# The saver full screen: on your display when DISPLAY is set, else on a private Xvfb with a
-# screenshot after about five seconds.
+# vapryx in its own window: on your display when DISPLAY is set, else on a private Xvfb with
+# a screenshot after about five seconds.
 run:
+	tools/install-deps.sh native
+	cmake --preset native
+	cmake --build --preset native --target vapryx
+	tools/run-linux.sh build/native
+
+# The Windows saver full screen under Wine, the same way.
+run-windows:
 	tools/install-deps.sh native windows gui
 	cmake --preset windows
 	cmake --build --preset windows --target vapryx_saver

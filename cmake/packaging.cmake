@@ -31,7 +31,7 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
 text, in a font of your choice. The smoke rises above the middle of the screen and sinks
 below it, parting left and right along a wavy line. Run 'vapryx --register' once to list
 it in XScreenSaver's settings.")
-set(CPACK_PACKAGE_DIRECTORY ${CMAKE_SOURCE_DIR}/build/package)
+set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)

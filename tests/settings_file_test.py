@@ -4,6 +4,7 @@ vapryx accepts: each widget at its low, default and high value, each select opti
 boolean both ways, strings empty, long and full of shell characters.
 
 Usage: tests/settings_file_test.py VAPRYX res/vapryx.xml"""
+import re
 import shlex
 import subprocess
 import sys
@@ -18,14 +19,20 @@ def check(ok, what):
         failures.append(what)
 
 check(root.tag == "screensaver" and root.get("name") == "vapryx", "root element names vapryx")
-check(root.find("_description") is not None and root.find("_description").text.strip(),
-      "a description")
+description = (root.find("_description").text or "").strip() if root.find("_description") is not None else ""
+check(description, "a description")
+# As the framework's own pages end theirs: xscreensaver-settings takes the last paragraph
+# for the author line, and lays the text out as wide as its longest line.
+check(re.fullmatch(r"Written by [^\n;]+; \d{4}\.", description.split("\n\n")[-1]),
+      "the description ends with a paragraph 'Written by NAME; YEAR.'")
+check(max(len(line) for line in description.splitlines() or [""]) <= 80,
+      "description lines of at most 80 characters")
 commands = root.findall("command")
 check(len(commands) == 1 and commands[0].get("arg") == "--root", "one <command arg=\"--root\"/>")
 
 # Each widget's choices, as the arguments they add (None: the widget adds nothing).
 STRINGS = ["", "smoke", "it's \"quoted\" $HOME `x` \\ ;", "Rauch \u00e4\u00f6\u00fc", "W" * 150]
-COLOURS = ["", "ff8000", "#FF8000", "0,128,255"]
+COLOURS = ["", "ff8000", "#FF8000", "0,128,255", "orange", "sky blue"]
 widgets = []
 for element in root.iter():
     tag = element.tag

@@ -35,7 +35,24 @@ done
 
 sudo=()
 [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-echo "install-deps: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
-"${sudo[@]}" apt-get update -qq
-"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+
+# apt-get ARGS...: another package manager (unattended upgrades on a fresh desktop) may hold
+# apt's locks for a while; `apt-get update` does not wait for them, so retry, for up to 15
+# minutes in all. Any other failure is final.
+apt_get() {
+  local deadline=$((SECONDS + 900)) out
+  until out=$("${sudo[@]}" apt-get -o DPkg::Lock::Timeout=60 "$@" 2>&1); do
+    if ! grep -q -i 'could not get lock\|unable to lock\|unable to acquire' <<< "$out" ||
+       [ $SECONDS -ge $deadline ]; then
+      printf '%s\n' "$out" >&2
+      return 1
+    fi
+    echo "install-deps: another package manager holds apt's lock; waiting for it" >&2
+    sleep 5
+  done
+}
+
+echo "install-deps: installing ${missing[*]}"
+apt_get update -qq
+apt_get install -y -qq --no-install-recommends "${missing[@]}"
