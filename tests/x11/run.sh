@@ -165,6 +165,27 @@ xdotool mousemove --window "${own:-0}" 100 100 click 1 2>/dev/null
 vapryx_exit 5
 check "a click closes its own window with status 0 (got $exit_code)" "$([ "$exit_code" = 0 ] && echo 0 || echo 1)"
 
+# The close box: only a window manager's WM_PROTOCOLS message closes it, not any message
+# that happens to carry WM_DELETE_WINDOW. Its X connection above FD_SETSIZE (1024) changes
+# nothing.
+if (ulimit -n 2048) 2> /dev/null; then
+  ( ulimit -n 2048; for fd in $(seq 10 1100); do eval "exec $fd< /dev/null"; done
+    exec "$vapryx" --seed 13 > /dev/null 2> "$work/stderr" < /dev/null ) &
+  vapryx_pid=$!
+  wait_for 20 bash -c "xdotool search --name '^Vapryx$' > '$work/own'"
+  own=$(head -n1 "$work/own" 2>/dev/null)
+  wait_for 20 smoke_in "${own:-0}"
+  check "with its X connection at a descriptor above 1100, it draws" $?
+  "$helper" close "${own:-0}" SOME_OTHER_TYPE
+  vapryx_exit 1
+  check "a ClientMessage of another type does not close it ($exit_code)" "$([ "$exit_code" = running ] && echo 0 || echo 1)"
+  "$helper" close "${own:-0}" WM_PROTOCOLS
+  vapryx_exit 5
+  check "the window manager's close closes it with status 0 (got $exit_code)" "$([ "$exit_code" = 0 ] && echo 0 || echo 1)"
+else
+  echo "  skip the close box and descriptor checks: no 2048 descriptors to be had"
+fi
+
 # A private display of its own for what follows: start_display XVFB-ARGUMENTS...
 start_display() {
   cleanup
@@ -234,13 +255,22 @@ end_window
 check "the seed it names draws its picture ($result)" \
   "$(case "$result" in frame*" pixelsOff 0 "*) echo 0 ;; *) echo 1 ;; esac)"
 
-# A text of blanks: no outline, a black screen, and one line that says so.
-start_vapryx --root --text "   "
-wait_for 10 grep -q "has no outline" "$work/stderr"
-check "a text of blanks says it has no outline, in one line" \
-  "$([ "$(wc -l < "$work/stderr")" -eq 1 ] && grep -q "has no outline" "$work/stderr" && echo 0 || echo 1)"
-stop_vapryx
-check "  ... and draws on until it is ended (exit $exit_code)" "$([ "$exit_code" = 143 ] && echo 0 || echo 1)"
+# A text of blanks, or no font at all (fontconfig given none): a black screen, one line that
+# says so, and drawing on until it is ended, as a saver must.
+says_why() {  # description words-in-the-line VAR=value vapryx-options...
+  local what=$1 words=$2 setting=$3; shift 3
+  env "$setting" "$vapryx" --root "$@" > /dev/null 2> "$work/stderr" < /dev/null &
+  vapryx_pid=$!
+  wait_for 10 grep -q "$words" "$work/stderr"
+  check "$what: one line that says so" \
+    "$([ "$(wc -l < "$work/stderr")" -eq 1 ] && grep -q "$words" "$work/stderr" && echo 0 || echo 1)"
+  stop_vapryx
+  check "  ... and it draws on until it is ended (exit $exit_code)" "$([ "$exit_code" = 143 ] && echo 0 || echo 1)"
+}
+mkdir -p "$work/nofonts"
+printf '<?xml version="1.0"?>\n<fontconfig><dir>%s/nofonts</dir></fontconfig>\n' "$work" > "$work/nofonts.conf"
+says_why "a text of blanks" "has no outline" FONTCONFIG_FILE=/etc/fonts/fonts.conf --text "   "
+says_why "no font at all" "no installed font" FONTCONFIG_FILE="$work/nofonts.conf"
 
 # Every TrueColor depth, both ways of scaling, and displays without RENDER or MIT-SHM.
 while read -r what kind words xvfb; do

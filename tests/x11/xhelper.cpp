@@ -5,6 +5,8 @@
 //   wobble ID WxH        resizes a window between WxH and one pixel more each way, as
 //                        fast as the server follows, until killed
 //   destroy ID           destroys a window (any client's)
+//   close ID TYPE        sends the window a ClientMessage asking WM_DELETE_WINDOW, of the
+//                        message type TYPE (WM_PROTOCOLS, as a window manager sends it)
 //   sample ID [X Y W H]  (ID may be "root") reads the window's pixels back and prints
 //                        "size WxH lit N redEqualsBlue N greenLargest N"
 //   compare ID OPTIONS   reads the window back (vapryx drawing it, stopped, with OPTIONS
@@ -31,7 +33,8 @@ namespace {
 
 int Usage() {
   std::fputs(
-      "usage: xhelper window WxH [argb] | resize ID WxH | wobble ID WxH | destroy ID | sample ID "
+      "usage: xhelper window WxH [argb] | resize ID WxH | wobble ID WxH | destroy ID | close ID "
+      "TYPE | sample ID "
       "[X Y W H] |"
       " compare ID OPTIONS\n",
       stderr);
@@ -186,6 +189,15 @@ int main(int argc, char** argv) {
       XResizeWindow(d, window, w + i % 2, h + i % 2);
       XSync(d, False);
     }
+  } else if (std::strcmp(command, "close") == 0) {
+    if (argc < 4) return Usage();
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(d, argv[3], False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(d, "WM_DELETE_WINDOW", False));
+    XSendEvent(d, window, False, NoEventMask, &event);
   } else if (std::strcmp(command, "destroy") == 0) {
     XDestroyWindow(d, window);
   } else if (std::strcmp(command, "compare") == 0) {
