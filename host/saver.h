@@ -53,8 +53,8 @@ int BindSaver(SaverCore* saver, const SaverMemory& memory, int32_t width, int32_
 
 // The preparation, in its fixed order and with the same random draws in every front end:
 // seeds the generator, clears the field, builds the outline from the band raster, the
-// FlowProfile and SourceMap, the DecayTable (H x 256 draws) and the remap plan; then the
-// colour ramp from the settings in `format`. Returns 1, or 0 when the engine refused its
+// FlowProfile and SourceMap, the DecayTable (H x 256 draws) and the remap plan; and the
+// colour ramp from the settings in `format`, which draws nothing. Returns 1, or 0 when the engine refused its
 // tables (the outline is built all the same).
 int PrepareSaver(SaverCore* saver, const TextRaster& band, uint32_t seed,
                  const PixelFormat& format);

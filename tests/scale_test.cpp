@@ -119,23 +119,21 @@ TEST(FitFieldTransform, ShowsTheMappingsColumnsAndRowsOrTheirNeighbours) {
     const FieldView v = FitFieldToWindow(c.fw, c.fh, c.fh * 5 / 12, c.ww, c.wh);
     const FieldTransform t = FitFieldTransform(c.fw, c.fh, v);
     EXPECT_TRUE(t.exact || !c.exact) << c.ww << "x" << c.wh;
+    // Window pixels one axis shows from `first` for `length`, against the mapping's.
     int32_t off = 0;
-    for (int32_t x = 0; x < c.ww; ++x) {
-      const bool shown = x >= t.left && x < t.left + t.width;
-      ASSERT_EQ(shown, v.columns[x] >= 0) << c.ww << " column " << x;
-      if (!shown) continue;
-      const int32_t column = ServerPixel(t.scaleX, t.offsetX, c.fw, t.sourceX + x - t.left);
-      ASSERT_LE(std::abs(column - v.columns[x]), 1) << c.ww << " column " << x;
-      off += column != v.columns[x];
-    }
-    for (int32_t y = 0; y < c.wh; ++y) {
-      const bool shown = y >= t.top && y < t.top + t.height;
-      ASSERT_EQ(shown, v.rows[y] >= 0) << c.wh << " row " << y;
-      if (!shown) continue;
-      const int32_t row = ServerPixel(t.scaleY, t.offsetY, c.fh, t.sourceY + y - t.top);
-      ASSERT_LE(std::abs(row - v.rows[y]), 1) << c.wh << " row " << y;
-      off += row != v.rows[y];
-    }
+    auto axis = [&](const std::vector<int32_t>& mapping, int32_t first, int32_t length,
+                    int32_t scale, int32_t offset, int32_t source, int32_t n) {
+      for (int32_t i = 0; i < static_cast<int32_t>(mapping.size()); ++i) {
+        const bool shown = i >= first && i < first + length;
+        ASSERT_EQ(shown, mapping[i] >= 0) << c.ww << "x" << c.wh << " at " << i;
+        if (!shown) continue;
+        const int32_t pixel = ServerPixel(scale, offset, n, source + i - first);
+        ASSERT_LE(std::abs(pixel - mapping[i]), 1) << c.ww << "x" << c.wh << " at " << i;
+        off += pixel != mapping[i];
+      }
+    };
+    axis(v.columns, t.left, t.width, t.scaleX, t.offsetX, t.sourceX, c.fw);
+    axis(v.rows, t.top, t.height, t.scaleY, t.offsetY, t.sourceY, c.fh);
     EXPECT_TRUE(off == 0 || !t.exact) << c.ww << "x" << c.wh;
     EXPECT_LE(off, (c.ww + c.wh) / 256 + 1) << c.ww << "x" << c.wh;  // 16 at 5120 x 1440
   }
