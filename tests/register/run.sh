@@ -83,8 +83,10 @@ check "no file: --unregister leaves no entry" \
 h=$(home unreadable)
 cp "$real" "$h/.xscreensaver" && chown --reference="$h" "$h/.xscreensaver" && chmod 000 "$h/.xscreensaver"
 register "$h"
+mode=$(stat -c %a "$h/.xscreensaver")
+chmod 600 "$h/.xscreensaver"  # so that a test run as a normal user can compare it
 check "unreadable: exit 1, one line, untouched" \
-  "$([ $rc -eq 1 ] && one_line "$h.out" && grep -q "cannot read" "$h.out" && [ "$(stat -c %a "$h/.xscreensaver")" = 0 ] && cmp -s "$real" "$h/.xscreensaver" && echo 0 || echo 1)"
+  "$([ $rc -eq 1 ] && one_line "$h.out" && grep -q "cannot read" "$h.out" && [ "$mode" = 0 ] && cmp -s "$real" "$h/.xscreensaver" && echo 0 || echo 1)"
 h=$(home unclear)
 printf 'timeout: 0:10:00\n<html>not preferences</html>\n' > "$h/.xscreensaver"
 cp "$h/.xscreensaver" "$work/unclear.copy"
