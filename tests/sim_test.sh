@@ -105,5 +105,18 @@ run 0 "comment in header, 32-bit extremes" --size 800x600 --volume 4294967295 --
   --frames 2 --raster commented.pgm --field out.raw --brightness -2147483648
 [ "$(stat -c %s out.raw 2>/dev/null)" = 480000 ] || { failures=$((failures + 1)); echo "FAIL: field file is not 800 x 600 bytes"; }
 
+# The ramp the field's bytes index: white at brightness 5 is grey, a step short at entry 33;
+# pure red reaches red 2 at entry 1 and is lightened to 255,129,129 at entry 192.
+entry() { od -An -tu1 -j $((3 * $2)) -N3 "$1" | xargs; }  # file index: "r g b"
+run 0 "ramp of white"         "${base[@]}" --raster good.pgm --ramp white.rgb
+run 0 "ramp of red"           "${base[@]}" --raster good.pgm --ramp red.rgb --color 255,0,0
+if [ "$(stat -c %s white.rgb 2>/dev/null)" = 768 ] && [ "$(entry white.rgb 33)" = "32 32 32" ] &&
+   [ "$(entry white.rgb 128)" = "128 128 128" ] && [ "$(entry red.rgb 1)" = "2 0 0" ] &&
+   [ "$(entry red.rgb 192)" = "255 129 129" ] && [ "$(entry red.rgb 255)" = "255 255 255" ]; then
+  passed=$((passed + 1))
+else
+  failures=$((failures + 1)); echo "FAIL: ramp entries: $(entry white.rgb 33) / $(entry red.rgb 192)"
+fi
+
 echo "vapryx-sim: $passed passed, $failures failed"
 [ "$failures" -eq 0 ]

@@ -11,8 +11,8 @@
 const char kSimUsage[] =
     "usage: vapryx-sim --resolution 640x480|800x600 --volume V --seed S --frames N\n"
     "                  (--raster FILE.pgm | --text TEXT [--font FAMILY])\n"
-    "                  [--field OUT.raw] [--png OUT.png] [--gif OUT.gif [--every N] [--gif-delay "
-    "CS]]\n"
+    "                  [--field OUT.raw] [--ramp OUT.rgb] [--png OUT.png]\n"
+    "                  [--gif OUT.gif [--every N] [--gif-delay CS]]\n"
     "                  [--color COLOR] [--brightness B]\n"
     "\n"
     "Runs the saver's start-up and N frame steps without a window.\n"
@@ -32,6 +32,8 @@ const char kSimUsage[] =
     "  --font FAMILY     the font of --text (default: Arial Black; a heavy sans-serif stands in\n"
     "                    when it is not installed)\n"
     "  --field OUT.raw   write the W x H field bytes after the last step, row-major, nothing else\n"
+    "  --ramp OUT.rgb    write the colour ramp the field's bytes index: 256 entries of red,\n"
+    "                    green, blue, 768 bytes, nothing else\n"
     "  --png OUT.png     write that field through the colour ramp as an RGB PNG\n"
     "  --gif OUT.gif     write the run as a looping animated GIF: the colour ramp is its colour\n"
     "                    table and the field bytes are each frame's pixels, one frame per step\n"
@@ -50,11 +52,11 @@ int ParseSimOptions(int argc, char** argv, SimOptions* options, std::string* err
   for (int i = 1; i < argc; ++i) {
     std::string name = argv[i];
     if (name == "--help" || name == "-h") return -1;
-    const bool known = name == "--size" || name == "--resolution" || name == "--volume" ||
-                       name == "--seed" || name == "--frames" || name == "--raster" ||
-                       name == "--field" || name == "--png" || name == "--color" ||
-                       name == "--brightness" || name == "--text" || name == "--font" ||
-                       name == "--gif" || name == "--every" || name == "--gif-delay";
+    const bool known =
+        name == "--size" || name == "--resolution" || name == "--volume" || name == "--seed" ||
+        name == "--frames" || name == "--raster" || name == "--field" || name == "--ramp" ||
+        name == "--png" || name == "--color" || name == "--brightness" || name == "--text" ||
+        name == "--font" || name == "--gif" || name == "--every" || name == "--gif-delay";
     if (!known) {
       *error = "unknown option '" + name + "' (see --help)";
       return 0;
@@ -94,6 +96,8 @@ int ParseSimOptions(int argc, char** argv, SimOptions* options, std::string* err
       options->rasterPath = value;
     } else if (name == "--field") {
       options->fieldPath = value;
+    } else if (name == "--ramp") {
+      options->rampPath = value;
     } else if (name == "--png") {
       options->pngPath = value;
     } else {

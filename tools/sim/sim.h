@@ -17,6 +17,7 @@ struct SimOptions {
   bool haveText = false;      // rendered from the settings' text and font, as the program does
   std::string fieldPath;      // empty: not written
   std::string pngPath;        // empty: not written
+  std::string rampPath;       // empty: not written
   std::string gifPath;        // empty: not written
   int32_t every = 1;          // a GIF frame after every Nth step
   int32_t gifDelay = 3;       // centiseconds per GIF frame

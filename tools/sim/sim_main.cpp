@@ -92,7 +92,8 @@ int main(int argc, char** argv) {
 #if !VAPRYX_SIM_TEXT
   if (options.haveText) return Fail("this build cannot render text (no FreeType): use --raster");
 #endif
-  for (const std::string* path : {&options.fieldPath, &options.pngPath, &options.gifPath}) {
+  for (const std::string* path :
+       {&options.fieldPath, &options.rampPath, &options.pngPath, &options.gifPath}) {
     if (!MayReplace(*path)) return Fail("cannot write '" + *path + "'");
   }
 
@@ -151,6 +152,10 @@ int main(int argc, char** argv) {
   if (!options.fieldPath.empty()) {
     paths.push_back(options.fieldPath);
     writers.push_back([&](const std::string& to) { return WriteFile(to, field); });
+  }
+  if (!options.rampPath.empty()) {
+    paths.push_back(options.rampPath);
+    writers.push_back([&](const std::string& to) { return WriteFile(to, RampRgb(ramp)); });
   }
 #if VAPRYX_SIM_PNG
   if (!options.pngPath.empty()) {
