@@ -81,21 +81,22 @@ int Compare(Display* d, Window window, int argc, const char* const* argv) {
     for (int32_t x = 0; x < w; ++x) transparent += (seen[y * w + x] & alpha) != alpha;
 
   // The frame with the fewest differing pixels among the first 900 steps.
+  // Kept with it: its field, for finding which row and column each window row and column
+  // shows.
+  const int32_t fw = s.fieldWidth, fh = s.fieldHeight;
+  const uint8_t* smoke = saver->engine.smokeField;
+  const size_t area = static_cast<size_t>(fw) * fh;
+  std::vector<uint8_t> field, bestField;
   long best = -1, bestFrame = 0;
   for (long frame = 0; frame < 900 && best != 0; ++frame) {
     // The image vapryx showed at this frame: the field after `frame` steps.
+    field.assign(smoke, smoke + area);
     DrawSaverFrame(saver, expected.data(), static_cast<size_t>(w) * 4, &view);
     long off = 0;
     for (size_t i = 0; i < seen.size(); ++i) off += ((seen[i] ^ expected[i]) & channels) != 0;
-    if (best < 0 || off < best) best = off, bestFrame = frame;
+    if (best < 0 || off < best) best = off, bestFrame = frame, bestField.swap(field);
   }
-  // The field of the best frame again, for finding which row and column each window row
-  // and column shows.
-  CloseSaver(saver);
-  saver = OpenSaver(s, band, options.seed, format);
-  for (long i = 0; i < bestFrame; ++i) DrawSaverFrame(saver, nullptr, 0);
-  const uint8_t* f = saver->engine.smokeField;
-  const int32_t fw = s.fieldWidth, fh = s.fieldHeight;
+  const uint8_t* f = bestField.data();
   auto differs = [&](int32_t x, int32_t y, int32_t column, int32_t row) {
     return ((seen[y * w + x] ^ saver->pixels[f[row * fw + column]]) & channels) != 0;
   };
