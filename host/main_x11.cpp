@@ -183,7 +183,7 @@ int Reshape() {
     return 1;
   }
   DestroySharedImage(Host.display, &Host.image);
-  return CreateSharedImage(Host.display, Host.visual, Host.depth, w, h, &Host.image);
+  return CreateSharedImage(Host.display, Host.window, Host.visual, Host.depth, w, h, &Host.image);
 }
 
 void DrawFrame(double framesPerSecond) {

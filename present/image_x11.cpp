@@ -97,8 +97,8 @@ PixelFormat ImageFormat(Display* display, const Visual* visual, int depth) {
   return format;
 }
 
-int CreateSharedImage(Display* display, Visual* visual, int depth, int32_t width, int32_t height,
-                      SharedImage* image) {
+int CreateSharedImage(Display* display, Drawable window, Visual* visual, int depth, int32_t width,
+                      int32_t height, SharedImage* image) {
   *image = SharedImage{};
   image->width = width;
   image->height = height;
@@ -117,6 +117,10 @@ int CreateSharedImage(Display* display, Visual* visual, int depth, int32_t width
     DestroySharedImage(display, image);
     return 0;
   }
+  if (!image->shared && window != None) {
+    image->staging = XCreatePixmap(display, window, static_cast<unsigned>(width),
+                                   static_cast<unsigned>(height), static_cast<unsigned>(depth));
+  }
   return 1;
 }
 
@@ -130,12 +134,16 @@ void PutSharedImage(Display* display, Drawable drawable, GC gc, const SharedImag
   const unsigned w = static_cast<unsigned>(image.width), h = static_cast<unsigned>(image.height);
   if (image.shared) {
     XShmPutImage(display, drawable, gc, image.image, 0, 0, 0, 0, w, h, False);
+  } else if (image.staging != None) {
+    XPutImage(display, image.staging, gc, image.image, 0, 0, 0, 0, w, h);
+    XCopyArea(display, image.staging, drawable, gc, 0, 0, w, h, 0, 0);
   } else {
     XPutImage(display, drawable, gc, image.image, 0, 0, 0, 0, w, h);
   }
 }
 
 void DestroySharedImage(Display* display, SharedImage* image) {
+  if (image->staging != None) XFreePixmap(display, image->staging);
   if (image->image == nullptr) return;
   if (image->shared) {
     XShmDetach(display, &image->segment);
@@ -157,7 +165,8 @@ int OpenScaledWindow(Display* display, Window window, Visual* visual, int32_t fi
   XVisualInfo rgbVisual;
   if (windowFormat == nullptr || rgb == nullptr ||
       !XMatchVisualInfo(display, DefaultScreen(display), 24, TrueColor, &rgbVisual) ||
-      !CreateSharedImage(display, rgbVisual.visual, 24, fieldWidth, fieldHeight, &scaled->image)) {
+      !CreateSharedImage(display, None, rgbVisual.visual, 24, fieldWidth, fieldHeight,
+                         &scaled->image)) {
     return 0;
   }
   scaled->pixmap = XCreatePixmap(display, window, static_cast<unsigned>(fieldWidth),

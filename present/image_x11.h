@@ -22,14 +22,17 @@ struct SharedImage {
   XImage* image;
   XShmSegmentInfo segment;
   bool shared;
+  Pixmap staging;  // plain images bound for a window go through it, whole
   int32_t width;
   int32_t height;
 };
 
 // 1 with an image of width x height for the visual, 0 when the display offers none of 16 or
-// 32 bits a pixel.
-int CreateSharedImage(Display* display, Visual* visual, int depth, int32_t width, int32_t height,
-                      SharedImage* image);
+// 32 bits a pixel. Given the window it will be put on (else None), an image that is not
+// shared gets a pixmap to be put through: Xlib splits a large XPutImage into requests of
+// a few rows, and the window would show a frame torn between them.
+int CreateSharedImage(Display* display, Drawable window, Visual* visual, int depth, int32_t width,
+                      int32_t height, SharedImage* image);
 // The image's pixels, rows ImageStride bytes apart.
 void* ImagePixels(const SharedImage& image);
 size_t ImageStride(const SharedImage& image);
