@@ -4,9 +4,9 @@ SHELL := /bin/bash
 .ONESHELL:
 .SHELLFLAGS := -euo pipefail -c
 
-.PHONY: test test-native test-sanitize test-windows test-e2e test-package bench fuzz soak run run-windows package clean
+.PHONY: test test-native test-sanitize test-windows test-e2e test-package test-web web bench fuzz soak run run-windows package clean
 
-test: test-native test-sanitize test-windows test-e2e test-package
+test: test-native test-sanitize test-windows test-e2e test-package test-web
 	@echo "make test: all builds passed"
 
 test-native:
@@ -39,6 +39,24 @@ test-package: package
 	if [ "$$(id -u)" -ne 0 ]; then echo "test-package: the fresh root needs root, skipped"; exit 0; fi
 	tools/install-deps.sh fresh
 	tools/package-check.sh build/native/package/vapryx_*_amd64.deb
+
+# The web build: build/web/vapryx.html (one self-contained page), vapryx-lively.zip,
+# wallpaper-engine/ and vapryx-sim.js (the simulator for node).
+web:
+	tools/install-deps.sh web
+	cmake --preset web
+	cmake --build --preset web
+	ls build/web/vapryx.html build/web/vapryx-lively.zip build/web/wallpaper-engine/index.html
+
+# The WebAssembly core writes the native simulator's field and ramp, byte for byte; then
+# the page in headless chromium, driven by puppeteer-core (pinned in tests/web).
+test-web: web
+	tools/install-deps.sh native web
+	cmake --preset native
+	cmake --build --preset native --target vapryx_sim
+	bash tests/sim_identity.sh build/web/sim-identity build/native/vapryx-sim node build/web/vapryx-sim.js
+	cd tests/web && npm ci --no-audit --no-fund --loglevel=error && cd ../..
+	node tests/web/page_test.mjs build/web
 
 # Fuzzes every target for FUZZ_SECONDS seconds each with libFuzzer; see the README.
 FUZZ_SECONDS ?= 60

@@ -29,6 +29,7 @@ struct WebPage {
   std::vector<uint8_t> image; // field-sized RGBA
   SaverCore* saver = nullptr;
   int32_t fit[4] = {};
+  WebPage() { LoadSettingOptions(options, &settings); }  // the defaults until told otherwise
 };
 WebPage Page;
 
@@ -107,7 +108,6 @@ EMSCRIPTEN_KEEPALIVE uint8_t* vapryx_ink(int cx, int cy) {
 // query's seed wins). Returns the field-sized RGBA image, or null without memory.
 EMSCRIPTEN_KEEPALIVE uint8_t* vapryx_open(const uint8_t* ink, int cx, int cy, uint32_t seed) {
   if (Page.saver != nullptr) CloseSaver(Page.saver), Page.saver = nullptr;
-  if (Page.settings.fieldWidth == 0) LoadSettingOptions(Page.options, &Page.settings);
   const SaverSettings& s = Page.settings;
   const TextBand band = ink != nullptr ? ComputeTextBand(cx, cy, s.fieldWidth, s.fieldHeight)
                                        : TextBand{};

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests use, when they are missing.
-# Usage: tools/install-deps.sh [group...]   groups: native, windows, gui, fresh, fuzz (default: all)
+# Usage: tools/install-deps.sh [group...]   groups: native, windows, gui, fresh, fuzz, web
+# (default: all)
 set -euo pipefail
 
 native=(make cmake ninja-build g++ googletest libbenchmark-dev libpng-dev
@@ -10,9 +11,14 @@ windows=(g++-mingw-w64-x86-64-posix wine wine64)
 gui=(xvfb xdotool x11-utils imagemagick fonts-liberation fonts-wine)
 fresh=(debootstrap)
 fuzz=(clang libclang-rt-14-dev)
+web=(emscripten chromium fonts-liberation fonts-dejavu-core)
+# node and npm as Debian packages only where no node is installed: a machine may have its
+# own (NodeSource's nodejs carries npm, and Debian's npm would conflict with it).
+command -v node > /dev/null || web+=(nodejs)
+command -v npm > /dev/null || web+=(npm)
 
 groups=("$@")
-[ ${#groups[@]} -eq 0 ] && groups=(native windows gui fresh fuzz)
+[ ${#groups[@]} -eq 0 ] && groups=(native windows gui fresh fuzz web)
 
 wanted=()
 for g in "${groups[@]}"; do
@@ -22,6 +28,7 @@ for g in "${groups[@]}"; do
     gui)     wanted+=("${gui[@]}") ;;
     fresh)   wanted+=("${fresh[@]}") ;;
     fuzz)    wanted+=("${fuzz[@]}") ;;
+    web)     wanted+=("${web[@]}") ;;
     *) echo "install-deps: unknown group '$g'" >&2; exit 2 ;;
   esac
 done
