@@ -146,6 +146,18 @@ EMSCRIPTEN_KEEPALIVE uint8_t* vapryx_frame() {
   return Page.image.data();
 }
 
+// The two halves of a frame, apart, for measuring: one step alone, and the field through
+// the ramp alone.
+EMSCRIPTEN_KEEPALIVE void vapryx_step() {
+  if (Page.saver != nullptr) DrawSaverFrame(Page.saver, nullptr, 0);
+}
+EMSCRIPTEN_KEEPALIVE void vapryx_ramp() {
+  if (Page.saver == nullptr) return;
+  const SmokeEngine& e = Page.saver->engine;
+  RenderFieldImage(e.smokeField, e.width, e.height, Page.saver->pixels,
+                   reinterpret_cast<uint32_t*>(Page.image.data()), static_cast<size_t>(e.width));
+}
+
 // Where the field goes on a page of width x height: left, top, width, height, cropped as on
 // every other display (the text band always in view).
 EMSCRIPTEN_KEEPALIVE const int32_t* vapryx_fit(int width, int height) {
