@@ -1,4 +1,4 @@
-// main_x11.cpp: vapryx, the saver as a native X11 program and XScreenSaver hack.
+// main_x11.cpp: vapryx on X11: a native program and XScreenSaver hack.
 //
 // Options -> settings -> window (given, root or its own) -> the saver opened through the
 // seam -> event loop, one frame per --delay: the field into the image and a step, then the
@@ -7,7 +7,6 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <poll.h>
-#include <sys/random.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -18,12 +17,12 @@
 #include <string>
 #include <vector>
 
+#include "host/main_linux.h"
 #include "host/saver.h"
+#include "host/start_posix.h"
 #include "present/image_x11.h"
 #include "present/scale.h"
 #include "settings/options.h"
-#include "settings/preferences_posix.h"
-#include "text/raster_freetype.h"
 
 namespace {
 
@@ -53,8 +52,6 @@ struct HostState {
 
 HostState Host;
 
-int Fail(const std::string& message) { return ReportFailure("vapryx", message, 1); }
-
 // Errors about our window, or its picture, mean it is gone; anything else is reported,
 // the first few times only, and survived.
 int NoteXError(Display* display, XErrorEvent* error) {
@@ -72,23 +69,6 @@ int NoteXError(Display* display, XErrorEvent* error) {
   std::fprintf(stderr, "vapryx: X error: %s (request %d)%s\n", text, error->request_code,
                Host.errorsShown == kErrorsShown ? "; further X errors are not shown" : "");
   return 0;
-}
-
-// A seed that differs between the processes XScreenSaver starts at the same moment, one
-// per monitor, so that each shows its own smoke.
-uint32_t FreshSeed() {
-  uint32_t seed = 0;
-  if (getrandom(&seed, sizeof seed, GRND_NONBLOCK) == sizeof seed) return seed;
-  timespec t;
-  clock_gettime(CLOCK_REALTIME, &t);
-  return static_cast<uint32_t>(t.tv_sec) * 2654435761u ^ static_cast<uint32_t>(t.tv_nsec) ^
-         static_cast<uint32_t>(getpid()) << 16;
-}
-
-double Now() {
-  timespec t;
-  clock_gettime(CLOCK_MONOTONIC, &t);
-  return static_cast<double>(t.tv_sec) + t.tv_nsec * 1e-9;
 }
 
 // The window to draw into: --window-id, else with --root $XSCREENSAVER_WINDOW or the root
@@ -281,22 +261,8 @@ int Run() {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  std::string error;
-  if (!ParseProgramOptions(argc, argv, &Host.options, &error)) return Fail(error);
-  if (Host.options.help) return std::fputs(kProgramUsage, stdout), 0;
-  if (Host.options.version) return std::printf("%s\n", kProgramVersion), 0;
-  if (Host.options.registerOnly || Host.options.unregisterOnly) {
-    // What it registers is the plain command; settings belong to XScreenSaver's dialog.
-    const char* option = Host.options.registerOnly ? "--register" : "--unregister";
-    if (argc != 2) return Fail(std::string(option) + " takes no other options");
-    std::string message;
-    const int status = Host.options.registerOnly ? RegisterWithXScreenSaver(&message)
-                                                 : UnregisterFromXScreenSaver(&message);
-    std::fprintf(status == 0 ? stdout : stderr, "vapryx: %s\n", message.c_str());
-    return status;
-  }
-
+int RunX11(const ProgramOptions& options) {
+  Host.options = options;
   Host.display = XOpenDisplay(nullptr);
   if (Host.display == nullptr) return Fail("cannot open the display (is DISPLAY set?)");
   XSetErrorHandler(NoteXError);
@@ -311,28 +277,18 @@ int main(int argc, char** argv) {
     }
     Host.options.settings.color = (c.red >> 8) | (c.green >> 8) << 8 | (c.blue >> 8) << 16;
   }
+  std::string error;
   if (!ChooseWindow(&error)) return Fail(error);
 
   // The saver through the seam, over the text band FreeType renders.
   const SaverSettings& s = Host.options.settings;
-  std::vector<uint8_t> bandPixels;
-  std::string face;
-  const TextRaster band =
-      RenderTextBandFreeType(s.text, s.font, s.fieldWidth, s.fieldHeight, &bandPixels, &face);
-  if (Host.options.verbose) std::fprintf(stderr, "vapryx: font: %s\n", face.c_str());
+  SaverText text;
+  RenderSaverText(Host.options, &text);
   const uint32_t seed = Host.options.haveSeed ? Host.options.seed : FreshSeed();
   if (Host.options.verbose) std::fprintf(stderr, "vapryx: seed %u\n", seed);
-  Host.saver = OpenSaver(s, band, seed, ChoosePresentation());
+  Host.saver = OpenSaver(s, text.band, seed, ChoosePresentation());
   if (Host.saver == nullptr) return Fail("the smoke engine refused its tables");
-  // Drawing goes on (a saver that exits is a broken one), but a black screen says why.
-  if (band.width == 0) {
-    ReportFailure("vapryx", face + ": nothing to draw the smoke from", 0);
-  } else if (Host.saver->outline.nodeCount == 0) {
-    ReportFailure("vapryx",
-                  "the text \"" + std::string(s.text) + "\" has no outline (" + face +
-                      "): nothing to draw the smoke from",
-                  0);
-  }
+  SayWhyNothingDraws(text, *Host.saver);
 
   // The frame rate in the ramp's lightest colour; a pixel value the server takes in this
   // machine's byte order, whatever the image's.

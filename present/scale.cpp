@@ -152,6 +152,35 @@ FieldView FitFieldToWindow(int32_t fieldWidth, int32_t fieldHeight, int32_t band
   return v;
 }
 
+namespace {
+
+// One axis of FitFieldCrop: the field's `field` pixels shown as `shown` window pixels
+// starting at window position `start` (negative: cut off) in a window of `window` pixels.
+void CropAxis(int32_t field, int32_t shown, int32_t start, int32_t window, int32_t* buffer,
+              int32_t* fieldAt, int32_t* source, int32_t* sourceSize) {
+  shown = std::max(shown, 1);  // a window a pixel high shows a field shown 0 rows high
+  // Window pixels to 1/256 field pixels, rounded to nearest.
+  auto toField = [&](int64_t pixels) {
+    return static_cast<int32_t>((pixels * field * 256 + shown / 2) / shown);
+  };
+  const int32_t bar = start > 0 ? (toField(start) + 255) / 256 : 0;  // whole bar columns
+  *buffer = field + 2 * bar;
+  *fieldAt = bar;
+  *source = start > 0 ? bar * 256 - toField(start) : toField(-static_cast<int64_t>(start));
+  *sourceSize = std::min(toField(window), *buffer * 256 - *source);
+}
+
+}  // namespace
+
+FieldCrop FitFieldCrop(int32_t fieldWidth, int32_t fieldHeight, const FieldView& view) {
+  FieldCrop crop{};
+  CropAxis(fieldWidth, view.shownWidth, view.left, view.windowWidth, &crop.bufferWidth,
+           &crop.fieldX, &crop.sourceX, &crop.sourceWidth);
+  CropAxis(fieldHeight, view.shownHeight, view.top, view.windowHeight, &crop.bufferHeight,
+           &crop.fieldY, &crop.sourceY, &crop.sourceHeight);
+  return crop;
+}
+
 FieldTransform FitFieldTransform(int32_t fieldWidth, int32_t fieldHeight, const FieldView& view) {
   const AxisTransform x = FitAxis(fieldWidth, view.shownWidth, view.left, view.windowWidth);
   const AxisTransform y = FitAxis(fieldHeight, view.shownHeight, view.top, view.windowHeight);

@@ -42,6 +42,17 @@ struct FieldTransform {
 };
 FieldTransform FitFieldTransform(int32_t fieldWidth, int32_t fieldHeight, const FieldView& view);
 
+// Where a compositor scales a buffer through a source crop (Wayland's viewporter): the
+// buffer is the field with any bars as black columns or rows beside it, in field pixels,
+// and the crop is the part of it the window shows, in buffer pixels and 1/256ths of one
+// (the protocol's fixed point), never beyond the buffer.
+struct FieldCrop {
+  int32_t bufferWidth, bufferHeight;
+  int32_t fieldX, fieldY;                               // where the field goes in the buffer
+  int32_t sourceX, sourceY, sourceWidth, sourceHeight;  // 1/256 buffer pixels
+};
+FieldCrop FitFieldCrop(int32_t fieldWidth, int32_t fieldHeight, const FieldView& view);
+
 // A TrueColor pixel layout: where each channel's bits sit in a pixel, bits that are set in
 // every pixel (an alpha channel made opaque), whether the pixels are stored in the byte
 // order opposite to this machine's, and their size (2 or 4 bytes).

@@ -17,9 +17,16 @@ const char kProgramUsage[] =
     "\n"
     "Coloured smoke pouring out of the flickering outline of a text.\n"
     "\n"
-    "Where it draws (a window of its own when neither is given):\n"
-    "  --root                 the window in $XSCREENSAVER_WINDOW, else the root window\n"
-    "  --window-id ID         the window ID (hex 0x... or decimal); wins over --root\n"
+    "Where it draws (a window of its own when none is given):\n"
+    "  --root                 the window in $XSCREENSAVER_WINDOW, else the root window (X11)\n"
+    "  --window-id ID         the window ID (hex 0x... or decimal); wins over --root (X11)\n"
+    "  --fullscreen           the saver on every monitor until a key, a click or a move of\n"
+    "                         the mouse (Wayland)\n"
+    "  --idle SECONDS         stays in the background and shows the saver after SECONDS\n"
+    "                         without input, until the next input (Wayland)\n"
+    "  --background           a live wallpaper behind the windows of every monitor (Wayland)\n"
+    "  --x11, --wayland       the display server (default: Wayland where $WAYLAND_DISPLAY is\n"
+    "                         set, X11 otherwise)\n"
     "\n"
     "Settings:\n"
     "  --text TEXT            the text; only its first 99 bytes are used (default: name)\n"
@@ -215,6 +222,8 @@ unsigned long ParseWindowId(const char* text) {
 int ParseProgramOptions(int argc, const char* const* argv, ProgramOptions* options,
                         std::string* error) {
   SettingOptions given;
+  ProgramOptions::Server server = ProgramOptions::Server::Automatic;
+  int servers = 0, modes = 0;  // which of them were given, one bit each
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
     std::string name = arg;
@@ -231,10 +240,11 @@ int ParseProgramOptions(int argc, const char* const* argv, ProgramOptions* optio
     }
     const bool flag = name == "root" || name == "fps" || name == "verbose" || name == "help" ||
                       name == "h" || name == "version" || name == "register" ||
-                      name == "unregister";
+                      name == "unregister" || name == "x11" || name == "wayland" ||
+                      name == "fullscreen" || name == "background";
     const bool valued = name == "window-id" || name == "text" || name == "font" ||
                         name == "resolution" || name == "volume" || name == "brightness" ||
-                        name == "color" || name == "seed" || name == "delay";
+                        name == "color" || name == "seed" || name == "delay" || name == "idle";
     if (!flag && !valued) {
       *error = "unknown option '" + std::string(arg) + "' (see --help)";
       return 0;
@@ -251,6 +261,10 @@ int ParseProgramOptions(int argc, const char* const* argv, ProgramOptions* optio
       if (name == "version") options->version = true;
       if (name == "register") options->registerOnly = true;
       if (name == "unregister") options->unregisterOnly = true;
+      if (name == "x11") server = ProgramOptions::Server::X11, servers |= 1;
+      if (name == "wayland") server = ProgramOptions::Server::Wayland, servers |= 2;
+      if (name == "fullscreen") options->mode = ProgramOptions::Mode::Fullscreen, modes |= 1;
+      if (name == "background") options->mode = ProgramOptions::Mode::Background, modes |= 2;
       continue;
     }
     if (value == nullptr) {
@@ -264,7 +278,14 @@ int ParseProgramOptions(int argc, const char* const* argv, ProgramOptions* optio
     if (setting < 0) return 0;
     if (setting > 0) continue;
     long long v = 0;
-    if (name == "window-id") {
+    if (name == "idle") {
+      if (!ParseWholeNumber(value, 1, 86400, &v)) {
+        *error = "bad value '" + std::string(value) + "' for --idle: expected 1..86400 seconds";
+        return 0;
+      }
+      options->mode = ProgramOptions::Mode::Idle, modes |= 4;
+      options->idleSeconds = static_cast<int32_t>(v);
+    } else if (name == "window-id") {
       options->windowId = ParseWindowId(value);
       if (options->windowId == 0) {
         *error = "bad value '" + std::string(value) +
@@ -278,6 +299,25 @@ int ParseProgramOptions(int argc, const char* const* argv, ProgramOptions* optio
     } else {
       options->delay = static_cast<int32_t>(v);
     }
+  }
+  if (servers == 3) {
+    *error = "--x11 and --wayland: choose one";
+    return 0;
+  }
+  if (modes != 0 && (modes & (modes - 1)) != 0) {  // more than one of them
+    *error = "--fullscreen, --idle and --background: choose one";
+    return 0;
+  }
+  if (servers > 0) options->server = server;
+  const bool x11Window = options->root || options->windowId != 0;
+  if (x11Window && (options->server == ProgramOptions::Server::Wayland || modes > 0)) {
+    *error = "--root and --window-id draw on X11 windows; they go with none of --wayland, "
+             "--fullscreen, --idle and --background";
+    return 0;
+  }
+  if (modes > 0 && options->server == ProgramOptions::Server::X11) {
+    *error = "--fullscreen, --idle and --background are Wayland's; not with --x11";
+    return 0;
   }
   LoadSettingOptions(given, &options->settings);
   options->colorName = given.colorName;

@@ -43,6 +43,12 @@ struct ProgramOptions {
   bool registerOnly = false;    // --register: add it to ~/.xscreensaver and exit
   bool unregisterOnly = false;  // --unregister: take out what --register added, and exit
   std::string colorName;        // --color by X11 name ("orange"): resolved by the display
+  // Which display server: X11 unless $WAYLAND_DISPLAY is set, or as --x11 / --wayland say.
+  enum class Server { Automatic, X11, Wayland } server = Server::Automatic;
+  // What it shows on Wayland: its own window, the saver on every monitor, the saver after
+  // idleSeconds without input, or a wallpaper.
+  enum class Mode { Window, Fullscreen, Idle, Background } mode = Mode::Window;
+  int32_t idleSeconds = 0;
 };
 
 // Reads the command line (one or two dashes; a value as the next argument or after '=').

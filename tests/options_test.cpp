@@ -80,6 +80,9 @@ TEST(ParseProgramOptions, BadLinesNameTheOptionOnOneLine) {
       {"--seed", "-1"}, {"--seed", "4294967296"}, {"--delay", "1000001"},
       {"--window-id", "0"}, {"--window-id", "zz"}, {"--window-id", "-5"},
       {"--register=yes"}, {"--fps=1"}, {"--volume", " 5"},
+      {"--idle", "0"}, {"--idle", "86401"}, {"--idle", "5s"}, {"--fullscreen=1"},
+      {"--x11", "--wayland"}, {"--fullscreen", "--background"}, {"--idle", "9", "--fullscreen"},
+      {"--root", "--wayland"}, {"--window-id", "7", "--background"}, {"--fullscreen", "--x11"},
   };
   for (const auto& line : lines) {
     ProgramOptions o;
@@ -90,6 +93,34 @@ TEST(ParseProgramOptions, BadLinesNameTheOptionOnOneLine) {
     name = name.substr(0, name.find('='));
     EXPECT_NE(error.find(name), std::string::npos) << error;
     EXPECT_EQ(error.find('\n'), std::string::npos);
+  }
+}
+
+// Which display and what it shows there; the last of the same option wins.
+TEST(ParseProgramOptions, DisplayAndMode) {
+  using S = ProgramOptions::Server;
+  using M = ProgramOptions::Mode;
+  const struct {
+    std::vector<const char*> line;
+    S server;
+    M mode;
+    int32_t idle;
+  } cases[] = {
+      {{}, S::Automatic, M::Window, 0},
+      {{"--x11", "--root"}, S::X11, M::Window, 0},
+      {{"--wayland", "--wayland"}, S::Wayland, M::Window, 0},
+      {{"--fullscreen"}, S::Automatic, M::Fullscreen, 0},
+      {{"--wayland", "--idle", "300"}, S::Wayland, M::Idle, 300},
+      {{"-idle=1"}, S::Automatic, M::Idle, 1},
+      {{"--background", "--background"}, S::Automatic, M::Background, 0},
+  };
+  for (const auto& c : cases) {
+    ProgramOptions o;
+    std::string error;
+    ASSERT_EQ(Parse(c.line, &o, &error), 1) << error;
+    EXPECT_EQ(o.server, c.server);
+    EXPECT_EQ(o.mode, c.mode);
+    EXPECT_EQ(o.idleSeconds, c.idle);
   }
 }
 

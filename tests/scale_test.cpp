@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <cstdlib>
 #include <vector>
 
 TEST(FitFieldToWindow, CropsLandscapeLetterboxesPortraitAndAlwaysShowsTheBand) {
@@ -137,4 +139,56 @@ TEST(FitFieldTransform, ShowsTheMappingsColumnsAndRowsOrTheirNeighbours) {
     EXPECT_TRUE(off == 0 || !t.exact) << c.ww << "x" << c.wh;
     EXPECT_LE(off, (c.ww + c.wh) / 256 + 1) << c.ww << "x" << c.wh;  // 16 at 5120 x 1440
   }
+}
+
+// A compositor samples the crop at each window pixel's centre, nearest neighbour: every
+// window column and row lands in the field where the mapping says or on a neighbour (the
+// mapping takes each pixel's left edge, the compositor its centre), or in a bar where the
+// mapping has one, and the crop never reaches beyond the buffer.
+TEST(FitFieldCrop, SampledAtPixelCentresItShowsTheMapping) {
+  const int32_t sizes[][2] = {{1280, 720},  {1920, 1080}, {1080, 1920}, {3840, 1600},
+                              {5120, 1440}, {800, 600},   {640, 480},   {64, 48},
+                              {333, 777},   {2560, 1600}, {1366, 768},  {7680, 1080}};
+  for (const auto [fw, fh, band] : {std::array{640, 480, 200}, std::array{800, 600, 250}}) {
+    for (const auto& size : sizes) {
+      const FieldView view = FitFieldToWindow(fw, fh, band, size[0], size[1]);
+      const FieldCrop crop = FitFieldCrop(fw, fh, view);
+      struct Axis {
+        int32_t window, buffer, at, source, length, field, shown;
+        const std::vector<int32_t>& map;
+      };
+      for (const Axis& a : {Axis{size[0], crop.bufferWidth, crop.fieldX, crop.sourceX,
+                                 crop.sourceWidth, fw, view.shownWidth, view.columns},
+                            Axis{size[1], crop.bufferHeight, crop.fieldY, crop.sourceY,
+                                 crop.sourceHeight, fh, view.shownHeight, view.rows}}) {
+        // One window pixel's worth of field pixels, at least one.
+        const int32_t slack = std::max(1, (a.field + a.shown - 1) / std::max(a.shown, 1));
+        SCOPED_TRACE(testing::Message() << fw << "x" << fh << " in " << size[0] << "x" << size[1]
+                                        << ", axis of " << a.window);
+        ASSERT_GE(a.source, 0);
+        ASSERT_LE(a.source + a.length, a.buffer * 256);
+        ASSERT_GE(a.at, 0);
+        ASSERT_LE(a.at + a.field, a.buffer);
+        for (int32_t i = 0; i < a.window; ++i) {
+          const double at = a.source / 256.0 + (i + 0.5) * (a.length / 256.0) / a.window;
+          int32_t shown = static_cast<int32_t>(at) - a.at;
+          if (shown < 0 || shown >= a.field) shown = -1;
+          if (shown == a.map[i]) continue;
+          const bool edge = (shown < 0 && (a.map[i] == 0 || a.map[i] == a.field - 1)) ||
+                            (a.map[i] < 0 && (shown == 0 || shown == a.field - 1));
+          ASSERT_TRUE(edge || (shown >= 0 && a.map[i] >= 0 && std::abs(shown - a.map[i]) <= slack))
+              << "window pixel " << i << " shows " << shown << ", the mapping " << a.map[i];
+        }
+      }
+    }
+  }
+}
+
+// A window a pixel high shows the field zero rows high: still a crop within the buffer.
+TEST(FitFieldCrop, AOnePixelWindowStillCropsWithinTheBuffer) {
+  const FieldCrop crop = FitFieldCrop(640, 480, FitFieldToWindow(640, 480, 200, 1, 1));
+  EXPECT_LE(crop.sourceX + crop.sourceWidth, crop.bufferWidth * 256);
+  EXPECT_LE(crop.sourceY + crop.sourceHeight, crop.bufferHeight * 256);
+  EXPECT_GT(crop.sourceWidth, 0);
+  EXPECT_GT(crop.sourceHeight, 0);
 }

@@ -91,3 +91,20 @@ TEST(MouseRule, ElevenMovesAreAbsorbedAndTheTwelfthEndsTheRun) {
   EXPECT_EQ(CountMouseMove(&moves), 1);
   EXPECT_EQ(CountMouseMove(&moves), 1);  // never reset
 }
+
+// On Wayland: moves within 16 logical pixels of where the pointer was first seen, however
+// many, do not end it; one beyond does, in any direction.
+TEST(PointerMovedFar, ASmallMoveIsANudgeALargeOneEndsIt) {
+  const struct {
+    double x, y;
+    int ends;
+  } path[] = {{500, 300, 0}, {510, 300, 0}, {490, 310, 0}, {511, 311, 0}, {500, 316, 0},
+              {500, 284, 0}, {512, 290, 0}, {514, 291, 1}};
+  PointerTravel travel{};
+  for (const auto& at : path) {
+    EXPECT_EQ(PointerMovedFar(&travel, at.x, at.y), at.ends) << at.x << "," << at.y;
+  }
+  PointerTravel fresh{};
+  EXPECT_EQ(PointerMovedFar(&fresh, 0, 0), 0);  // the first position seen is the anchor
+  EXPECT_EQ(PointerMovedFar(&fresh, -17, 0), 1);
+}

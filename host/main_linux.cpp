@@ -1,0 +1,45 @@
+// main_linux.cpp: vapryx on Linux. Reads the options, then runs on Wayland or X11:
+// Wayland where $WAYLAND_DISPLAY is set (or --wayland), X11 otherwise, and always for
+// --root and --window-id, which name X11 windows (XScreenSaver's, also under XWayland).
+#include "host/main_linux.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "host/start_posix.h"
+#include "settings/options.h"
+#include "settings/preferences_posix.h"
+
+int main(int argc, char** argv) {
+  ProgramOptions options;
+  std::string error;
+  if (!ParseProgramOptions(argc, argv, &options, &error)) return Fail(error);
+  if (options.help) return std::fputs(kProgramUsage, stdout), 0;
+  if (options.version) return std::printf("%s\n", kProgramVersion), 0;
+  if (options.registerOnly || options.unregisterOnly) {
+    // What it registers is the plain command; settings belong to XScreenSaver's dialog.
+    const char* option = options.registerOnly ? "--register" : "--unregister";
+    if (argc != 2) return Fail(std::string(option) + " takes no other options");
+    std::string message;
+    const int status = options.registerOnly ? RegisterWithXScreenSaver(&message)
+                                            : UnregisterFromXScreenSaver(&message);
+    std::fprintf(status == 0 ? stdout : stderr, "vapryx: %s\n", message.c_str());
+    return status;
+  }
+
+  using Server = ProgramOptions::Server;
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  const bool x11Window = options.root || options.windowId != 0;
+  bool onWayland = options.server == Server::Wayland;
+  if (options.server == Server::Automatic) {
+    onWayland = !x11Window && ((wayland != nullptr && *wayland != '\0') ||
+                               options.mode != ProgramOptions::Mode::Window);
+  }
+  if (!onWayland) return RunX11(options);
+#if VAPRYX_WAYLAND
+  return RunWayland(options);
+#else
+  return Fail("this vapryx was built without Wayland support: use --x11 (XWayland)");
+#endif
+}

@@ -1,0 +1,32 @@
+// start_posix.h: what the Linux program's front ends (X11, Wayland) share before and
+// around the seam: seeds, the clock, and the text band FreeType renders.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "host/saver.h"
+#include "settings/options.h"
+
+// A seed that differs between processes started at the same moment (XScreenSaver starts
+// one per monitor), so that each shows its own smoke.
+uint32_t FreshSeed();
+
+// Seconds on the monotonic clock.
+double Now();
+
+// The text band of the settings, rendered once and shared by every saver of the process.
+struct SaverText {
+  std::vector<uint8_t> pixels;
+  std::string face;  // which face, and why
+  TextRaster band;
+};
+// Renders it; with --verbose says which face stands in.
+void RenderSaverText(const ProgramOptions& options, SaverText* text);
+
+// A saver that has nothing to draw the smoke from goes on drawing black (a saver that exits
+// is a broken one), but says why, once.
+void SayWhyNothingDraws(const SaverText& text, const SaverCore& saver);
+
+// "vapryx: message" on stderr, one line; returns 1.
+int Fail(const std::string& message);
