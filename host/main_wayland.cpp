@@ -210,7 +210,8 @@ void AddScreen(uint32_t outputName, wl_output* output) {
   s->frameDue = true;
   const uint32_t seed = Host.options.haveSeed ? Host.options.seed : FreshSeed();
   if (Host.options.verbose) std::fprintf(stderr, "vapryx: seed %u\n", seed);
-  const PixelFormat xrgb = {0x00FF0000u, 0x0000FF00u, 0x000000FFu, 0, false};
+  // The unused byte set too: Weston's captures read XRGB pixels as ARGB.
+  const PixelFormat xrgb = {0x00FF0000u, 0x0000FF00u, 0x000000FFu, 0xFF000000u, false};
   s->saver = OpenSaver(Host.options.settings, Host.text.band, seed, xrgb);
   if (s->saver == nullptr) {
     delete s;
