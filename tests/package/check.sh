@@ -52,7 +52,7 @@ check "settings file is res/vapryx.xml" \
 # Every option --help names has its own entry in the man page, which reads without warnings.
 man=$(zcat "$work/root/usr/share/man/man6/vapryx.6.gz" | sed 's/\\-/-/g; s/\\f[BIRP]//g')
 undocumented=""
-for option in $("$hack" --help | grep -o -E -- '--[a-z-]+' | sort -u); do
+for option in $("$hack" --help | grep -o -E -- '--[a-z0-9-]+' | sort -u); do
   echo "$man" | grep -q -E -- "^\.BI? $option( |\$)" || undocumented="$undocumented $option"
 done
 check "man page documents every option:$undocumented" "$([ -z "$undocumented" ] && echo 0 || echo 1)"
