@@ -60,3 +60,9 @@ endforeach()
 add_library(vapryx_wayland_protocols STATIC ${protocol_code})
 target_include_directories(vapryx_wayland_protocols PUBLIC ${generated})
 target_link_libraries(vapryx_wayland_protocols PUBLIC PkgConfig::WAYLAND_CLIENT)
+
+# Window decorations where the compositor draws none (GNOME, Weston): libdecor, where
+# installed; its plugin, which draws them, is a run-time matter.
+if(PKG_CONFIG_FOUND)
+  pkg_check_modules(LIBDECOR IMPORTED_TARGET libdecor-0)
+endif()

@@ -1,6 +1,7 @@
 // main_wayland.cpp: vapryx on Wayland.
 //
-//   (no mode)     a window of its own (xdg-shell), closed by a key, a click or the compositor
+//   (no mode)     a window of its own (xdg-shell), closed by a key, a click or the compositor,
+//                 its decorations drawn by libdecor where the compositor does not draw them
 //   --fullscreen  one overlay surface per monitor (wlr-layer-shell), each with its own smoke,
 //                 ended by a key, a button or a move of the pointer beyond a nudge; where the
 //                 compositor has no layer shell, one fullscreen window per monitor instead
@@ -12,7 +13,6 @@
 // crop is FitFieldCrop's, the destination the surface's logical size. A surface draws only
 // after the compositor asked for its next frame, so a monitor that shows nothing costs
 // nothing.
-#include <linux/input-event-codes.h>
 #include <poll.h>
 #include <unistd.h>
 #include <wayland-client.h>
@@ -34,6 +34,9 @@
 #include "present/scale.h"
 #include "viewporter-client.h"
 #include "xdg-shell-client.h"
+#if VAPRYX_LIBDECOR
+#include <libdecor.h>
+#endif
 // The protocol names an argument "namespace", which C++ reserves.
 #define namespace layer_namespace
 #include "wlr-layer-shell-unstable-v1-client.h"
@@ -52,6 +55,9 @@ struct Screen {
   zwlr_layer_surface_v1* layer;
   xdg_surface* xdgSurface;
   xdg_toplevel* toplevel;
+#if VAPRYX_LIBDECOR
+  libdecor_frame* decorated;  // the window, where libdecor decorates it
+#endif
   wl_callback* frame;
   bool configured;
   bool frameDue;          // the compositor wants the next frame (or none was drawn yet)
@@ -90,6 +96,10 @@ struct WaylandHost {
   org_kde_kwin_idle_timeout* kdeTimeout;
   std::vector<Output> outputs;
   std::vector<Screen*> screens;
+  wl_surface* pointerOn;  // the surface under the pointer, ours or a decoration's
+#if VAPRYX_LIBDECOR
+  libdecor* decorations;
+#endif
   bool showing;  // the saver's surfaces are up (all modes but --idle, while not idle)
   PointerTravel travel;
   bool done;
@@ -110,6 +120,9 @@ void DestroyScreen(Screen* s) {
   if (s->viewport != nullptr) wp_viewport_destroy(s->viewport);
   if (s->layer != nullptr) zwlr_layer_surface_v1_destroy(s->layer);
   if (s->toplevel != nullptr) xdg_toplevel_destroy(s->toplevel);
+#if VAPRYX_LIBDECOR
+  if (s->decorated != nullptr) libdecor_frame_unref(s->decorated);
+#endif
   if (s->xdgSurface != nullptr) xdg_surface_destroy(s->xdgSurface);
   if (s->surface != nullptr) wl_surface_destroy(s->surface);
   DestroyShmPictures(&s->pictures);
@@ -201,6 +214,60 @@ void ToplevelCapabilities(void*, xdg_toplevel*, wl_array*) {}
 const xdg_toplevel_listener kToplevelListener = {ToplevelConfigure, ToplevelClose, ToplevelBounds,
                                                  ToplevelCapabilities};
 
+#if VAPRYX_LIBDECOR
+void DecoratedConfigure(libdecor_frame* frame, libdecor_configuration* configuration, void* data) {
+  Screen* s = static_cast<Screen*>(data);
+  int width = 0, height = 0;
+  if (!libdecor_configuration_get_content_size(configuration, frame, &width, &height)) {
+    width = s->width, height = s->height;  // ours to choose: as it is, or the field's size
+  }
+  Resize(s, width, height);
+  libdecor_state* state = libdecor_state_new(s->width, s->height);
+  libdecor_frame_commit(frame, state, configuration);
+  libdecor_state_free(state);
+}
+void DecoratedClose(libdecor_frame*, void*) { Quit(0); }
+void DecoratedCommit(libdecor_frame*, void* data) {
+  wl_surface_commit(static_cast<Screen*>(data)->surface);
+}
+void DecoratedDismissPopup(libdecor_frame*, const char*, void*) {}
+libdecor_frame_interface DecoratedFrame;  // filled in by Decorate: its reserved slots null
+
+void DecorationError(libdecor*, libdecor_error, const char* message) {
+  Fail(std::string("window decorations: ") + message);
+  Quit(1);
+}
+libdecor_interface Decorations;
+
+// The window through libdecor: true when it took it.
+bool Decorate(Screen* s) {
+  Decorations.error = DecorationError;
+  DecoratedFrame.configure = DecoratedConfigure;
+  DecoratedFrame.close = DecoratedClose;
+  DecoratedFrame.commit = DecoratedCommit;
+  DecoratedFrame.dismiss_popup = DecoratedDismissPopup;
+  if (Host.decorations == nullptr) Host.decorations = libdecor_new(Host.display, &Decorations);
+  if (Host.decorations == nullptr) return false;
+  s->decorated = libdecor_decorate(Host.decorations, s->surface, &DecoratedFrame, s);
+  if (s->decorated == nullptr) return false;
+  libdecor_frame_set_title(s->decorated, "Vapryx");
+  libdecor_frame_set_app_id(s->decorated, "vapryx");
+  libdecor_frame_map(s->decorated);
+  if (Host.options.verbose) std::fprintf(stderr, "vapryx: window decorations by libdecor\n");
+  return true;
+}
+#endif
+
+// The program's own window decorated by libdecor, where it is built in; false for
+// fullscreen windows, which have none, and where libdecor cannot.
+bool DecorateWindow(Screen* s, wl_output* output) {
+#if VAPRYX_LIBDECOR
+  if (output == nullptr) return Decorate(s);
+#endif
+  (void)s, (void)output;
+  return false;
+}
+
 // A saver on a new surface: for a monitor (`output`) or the program's own window (null).
 void AddScreen(uint32_t outputName, wl_output* output) {
   const bool background = Host.options.mode == Mode::Background;
@@ -235,7 +302,7 @@ void AddScreen(uint32_t outputName, wl_output* output) {
     zwlr_layer_surface_v1_set_exclusive_zone(s->layer, -1);
     zwlr_layer_surface_v1_set_keyboard_interactivity(s->layer, background ? 0 : 1);
     zwlr_layer_surface_v1_add_listener(s->layer, &kLayerListener, s);
-  } else {
+  } else if (!DecorateWindow(s, output)) {
     s->xdgSurface = xdg_wm_base_get_xdg_surface(Host.wmBase, s->surface);
     xdg_surface_add_listener(s->xdgSurface, &kXdgSurfaceListener, s);
     s->toplevel = xdg_surface_get_toplevel(s->xdgSurface);
@@ -250,7 +317,11 @@ void AddScreen(uint32_t outputName, wl_output* output) {
     wl_surface_set_input_region(s->surface, nothing);
     wl_region_destroy(nothing);
   }
+#if VAPRYX_LIBDECOR
+  if (s->decorated == nullptr) wl_surface_commit(s->surface);  // libdecor commits its own
+#else
   wl_surface_commit(s->surface);
+#endif
   Host.screens.push_back(s);
 }
 
@@ -300,24 +371,37 @@ void KeyboardLeave(void*, wl_keyboard*, uint32_t, wl_surface*) {}
 void KeyboardKey(void*, wl_keyboard*, uint32_t, uint32_t, uint32_t, uint32_t state) {
   if (state == WL_KEYBOARD_KEY_STATE_PRESSED) Input(false);
 }
+
+// Whether the pointer is over the smoke rather than a window decoration.
+bool PointerOnSmoke() {
+  for (const Screen* s : Host.screens) {
+    if (s->surface == Host.pointerOn) return true;
+  }
+  return false;
+}
 void KeyboardModifiers(void*, wl_keyboard*, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t) {}
 void KeyboardRepeat(void*, wl_keyboard*, int32_t, int32_t) {}
 const wl_keyboard_listener kKeyboardListener = {KeyboardKeymap, KeyboardEnter,     KeyboardLeave,
                                                 KeyboardKey,    KeyboardModifiers, KeyboardRepeat};
 
-void PointerEnter(void*, wl_pointer* pointer, uint32_t serial, wl_surface*, wl_fixed_t x,
+void PointerEnter(void*, wl_pointer* pointer, uint32_t serial, wl_surface* surface, wl_fixed_t x,
                   wl_fixed_t y) {
+  Host.pointerOn = surface;
   if (Host.options.mode != Mode::Window) wl_pointer_set_cursor(pointer, serial, nullptr, 0, 0);
   // Positions are the surface's own: a new surface, a new anchor.
   Host.travel = PointerTravel{};
   PointerMovedFar(&Host.travel, wl_fixed_to_double(x), wl_fixed_to_double(y));
 }
-void PointerLeave(void*, wl_pointer*, uint32_t, wl_surface*) {}
+void PointerLeave(void*, wl_pointer*, uint32_t, wl_surface*) { Host.pointerOn = nullptr; }
 void PointerMotion(void*, wl_pointer*, uint32_t, wl_fixed_t x, wl_fixed_t y) {
-  if (PointerMovedFar(&Host.travel, wl_fixed_to_double(x), wl_fixed_to_double(y))) Input(true);
+  if (PointerOnSmoke() &&
+      PointerMovedFar(&Host.travel, wl_fixed_to_double(x), wl_fixed_to_double(y))) {
+    Input(true);
+  }
 }
 void PointerButton(void*, wl_pointer*, uint32_t, uint32_t, uint32_t, uint32_t state) {
-  if (state == WL_POINTER_BUTTON_STATE_PRESSED) Input(false);
+  // A click on a decoration moves, resizes or closes the window: libdecor's.
+  if (state == WL_POINTER_BUTTON_STATE_PRESSED && PointerOnSmoke()) Input(false);
 }
 void PointerAxis(void*, wl_pointer*, uint32_t, uint32_t, wl_fixed_t) {}
 void PointerFrame(void*, wl_pointer*) {}
@@ -459,6 +543,11 @@ int Run() {
                    now - reportStart, Host.screens.size());
       frames = 0, reportStart = now;
     }
+#if VAPRYX_LIBDECOR
+    if (Host.decorations != nullptr && libdecor_dispatch(Host.decorations, 0) < 0) {
+      return LostConnection();
+    }
+#endif
     while (wl_display_prepare_read(d) != 0) {
       if (wl_display_dispatch_pending(d) < 0) return LostConnection();
     }
@@ -551,6 +640,9 @@ int RunWayland(const ProgramOptions& options) {
   }
   const int status = Run();
   Hide();
+#if VAPRYX_LIBDECOR
+  if (Host.decorations != nullptr) libdecor_unref(Host.decorations);
+#endif
   wl_display_flush(Host.display);
   return status;
 }

@@ -137,7 +137,13 @@ check "--background: smoke on the green ramp" $?
 swaymsg focus output HEADLESS-1 > /dev/null  # where the window opens
 "$vapryx" --color ff0000 > /dev/null 2>&1 < /dev/null &
 other_pid=$!
-wait_for 30 smoke_on HEADLESS-1 ff0000
+# The window's smoke, none of the background's (the window may draw decorations of its own).
+window_above() {
+  smoke_on HEADLESS-1 ff0000
+  set -- $seen
+  [ "${8:-0}" -gt 25000 ] && no_smoke_on HEADLESS-1 00ff00
+}
+wait_for 30 window_above
 check "  ... a window stands above it ($seen)" $?
 wtype -s 400 x
 wait "$other_pid" 2> /dev/null; other_pid=
@@ -158,17 +164,22 @@ echo "wayland: headless weston"
 start_compositor "$work" weston --backend=headless-backend.so --use-pixman --width=1280 --height=720 \
   --socket=wayland-5 --debug --idle-time=0 || { echo "wayland: weston did not start"; cat "$work/compositor.log"; exit 1; }
 start_vapryx --fullscreen --color 00ff00 --verbose
-weston_smoke() {
+weston_smoke() {  # [window]: the screen shows more than the smoke
   (cd "$work" && rm -f wayland-screenshot*.png && weston-screenshooter > /dev/null 2>&1) || return 1
   convert "$work"/wayland-screenshot*.png "$work/shot.ppm" 2> /dev/null || return 1
-  local r; r=$("$py" "$top/tests/wayland/pixels.py" "$work/shot.ppm" "$work/00ff00.ramp"); set -- $r
-  [ "$8" -gt 25000 ] && [ "$4" -eq 0 ]
+  local r; r=$("$py" "$top/tests/wayland/pixels.py" "$work/shot.ppm" "$work/00ff00.ramp"); set -- $r "${1:-}"
+  [ "$8" -gt 25000 ] && { [ "$4" -eq 0 ] || [ "$9" = window ]; }
 }
 wait_for 20 weston_smoke
 check "weston: --fullscreen falls back to fullscreen windows and draws green smoke" \
   "$([ $? -eq 0 ] && logged "fullscreen windows" && echo 0 || echo 1)"
 stop_vapryx
 check "  ... and SIGTERM ends it (status $exit_code)" "$([ "$exit_code" = 143 ] && echo 0 || echo 1)"
+start_vapryx --color 00ff00 --verbose
+wait_for 30 weston_smoke window
+check "weston: its own window draws, decorated by libdecor where the compositor draws nothing" \
+  "$([ $? -eq 0 ] && logged "decorations by libdecor" && echo 0 || echo 1)"
+stop_vapryx
 start_vapryx --background
 vapryx_exit 5
 check "weston: --background says in one line that it needs layer-shell, status 1" \
