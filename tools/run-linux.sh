@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
-# Runs vapryx in a window of its own. With DISPLAY set, on that display until you close the
-# window (a key, a click or its close box). Without one, on a private 1280 x 720 Xvfb:
+# Runs vapryx in a window of its own. With WAYLAND_DISPLAY or DISPLAY set, on that display
+# (Wayland first) until you close the window (a key, a click or its close box). Without one, on a private 1280 x 720 Xvfb:
 # about five seconds of smoke, a screenshot (its path is printed), then a click ends it.
 # Usage: tools/run-linux.sh BUILD-DIR [vapryx options...]
 set -u
 build=$(cd "$1" && pwd); shift
 vapryx=$build/vapryx
 
-if [ -n "${DISPLAY:-}" ]; then
+if [ -n "${WAYLAND_DISPLAY:-}" ] || [ -n "${DISPLAY:-}" ]; then
   "$vapryx" "$@"
   echo "vapryx exit code: $?"
   exit 0
@@ -24,6 +24,7 @@ xvfb_pid=$!
 exec 3>&-
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(head -n1 "$work/display")"
+unset WAYLAND_DISPLAY
 
 "$vapryx" "$@" < /dev/null &
 vapryx_pid=$!
