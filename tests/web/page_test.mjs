@@ -3,7 +3,7 @@
 // settings, pausing, and bad settings that leave a working page.
 // Usage: node page_test.mjs BUILD-WEB-DIR
 import { execFileSync } from 'node:child_process';
-import { readFileSync, mkdtempSync } from 'node:fs';
+import { existsSync, readFileSync, mkdtempSync } from 'node:fs';
 import http from 'node:http';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
@@ -33,6 +33,23 @@ function ramp(color, brightness = 5) {
     ramps.set(key, set);
   }
   return ramps.get(key);
+}
+
+// What the WebAssembly simulator lacks the libraries for: one line, status 2, no file.
+for (const args of [['--raster', raster, '--png', path.join(work, 'x.png')],
+  ['--raster', raster, '--gif', path.join(work, 'x.gif')], ['--text', 'hello']]) {
+  let status = 0, lines = '';
+  try {
+    execFileSync('node', [path.join(build, 'vapryx-sim.js'), '--resolution', '640x480', '--volume',
+      '5', '--seed', '1', '--frames', '1', '--field', path.join(work, 'x.raw'), ...args],
+      { stdio: ['ignore', 'ignore', 'pipe'] });
+  } catch (e) {
+    status = e.status;
+    lines = e.stderr.toString();
+  }
+  check(`vapryx-sim.js ${args[args.length - 2]}: refused in one line, status 2, no file`,
+    status === 2 && lines.trim().split('\n').length === 1 && !existsSync(path.join(work, 'x.raw')),
+    `${status}: ${lines.trim()}`);
 }
 
 const browser = await puppeteer.launch({
