@@ -515,39 +515,50 @@ int LostConnection() {
               (error != 0 ? std::string(" (") + std::strerror(error) + ")" : ""));
 }
 
+// How long the loop may wait for the compositor, in milliseconds: until the next surface
+// whose frame the compositor asked for is due (0 for one due now), or for ever (-1). A
+// surface whose pictures are both with the compositor waits for one to be released.
+int WaitMilliseconds() {
+  double wake = -1;
+  for (Screen* s : Host.screens) {
+    if (!s->configured || !s->frameDue) continue;
+    if (s->pictures.memory != nullptr && FreeShmPicture(&s->pictures) == nullptr) continue;
+    wake = wake < 0 ? s->nextFrame : std::min(wake, s->nextFrame);
+  }
+  if (wake < 0) return -1;
+  // Rounded up: a wait that ends early would spin until the deadline.
+  return std::max(0, static_cast<int>((wake - Now()) * 1000) + 1);
+}
+
 int Run() {
   wl_display* d = Host.display;
   pollfd connection = {wl_display_get_fd(d), POLLIN, 0};
   double reportStart = Now();
   long frames = 0;
   while (!Host.done) {
+#if VAPRYX_LIBDECOR
+    // Before the frames: what it dispatches may be a surface's frame callback.
+    if (Host.decorations != nullptr && libdecor_dispatch(Host.decorations, 0) < 0) {
+      return LostConnection();
+    }
+#endif
     // Draw every surface whose frame the compositor asked for and whose time has come.
     const double now = Now();
-    double wake = -1;
     for (size_t i = 0; i < Host.screens.size(); ++i) {
       Screen* s = Host.screens[i];
-      if (!s->configured || !s->frameDue) continue;
-      if (now + 0.0005 >= s->nextFrame) {
-        const int drawn = DrawScreen(s);
-        if (drawn < 0) return Fail("cannot have shared memory for a picture");
-        if (drawn == 0) continue;
-        ++frames;
-        // A late frame starts the next one at once instead of piling up.
-        s->nextFrame = std::max(s->nextFrame + Host.period, now);
-      } else {
-        wake = wake < 0 ? s->nextFrame : std::min(wake, s->nextFrame);
-      }
+      if (!s->configured || !s->frameDue || now + 0.0005 < s->nextFrame) continue;
+      const int drawn = DrawScreen(s);
+      if (drawn < 0) return Fail("cannot have shared memory for a picture");
+      if (drawn == 0) continue;  // both pictures with the compositor: a release wakes us
+      ++frames;
+      // A late frame starts the next one at once instead of piling up.
+      s->nextFrame = std::max(s->nextFrame + Host.period, now);
     }
     if (Host.options.verbose && now - reportStart >= 5.0) {
       std::fprintf(stderr, "vapryx: %ld frames in %.1f s on %zu surfaces\n", frames,
                    now - reportStart, Host.screens.size());
       frames = 0, reportStart = now;
     }
-#if VAPRYX_LIBDECOR
-    if (Host.decorations != nullptr && libdecor_dispatch(Host.decorations, 0) < 0) {
-      return LostConnection();
-    }
-#endif
     while (wl_display_prepare_read(d) != 0) {
       if (wl_display_dispatch_pending(d) < 0) return LostConnection();
     }
@@ -555,9 +566,8 @@ int Run() {
       wl_display_cancel_read(d);
       return LostConnection();
     }
-    // Rounded up: a wait that ends early would spin until the deadline.
-    const int timeout = wake < 0 ? -1 : static_cast<int>((wake - Now()) * 1000) + 1;
-    const int ready = poll(&connection, 1, std::max(timeout, wake < 0 ? -1 : 0));
+    // Computed after everything queued was dispatched, which may have made a surface due.
+    const int ready = poll(&connection, 1, WaitMilliseconds());
     if (ready > 0 && (connection.revents & POLLIN)) {
       if (wl_display_read_events(d) < 0) return LostConnection();
     } else {
