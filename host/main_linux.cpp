@@ -37,9 +37,16 @@ int main(int argc, char** argv) {
                                options.mode != ProgramOptions::Mode::Window);
   }
   if (!onWayland) return RunX11(options);
+  // Chosen by $WAYLAND_DISPLAY alone, a window may still go to X11 (XWayland) where Wayland
+  // cannot be had; the saver modes are Wayland's only.
+  const bool fallBack =
+      options.server == Server::Automatic && options.mode == ProgramOptions::Mode::Window;
 #if VAPRYX_WAYLAND
-  return RunWayland(options);
+  const int status = RunWayland(options, fallBack);
+  if (status != kNoWayland) return status;
+  return RunX11(options);
 #else
+  if (fallBack) return RunX11(options);
   return Fail("this vapryx was built without Wayland support: use --x11 (XWayland)");
 #endif
 }

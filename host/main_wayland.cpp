@@ -46,6 +46,9 @@ namespace {
 
 using Mode = ProgramOptions::Mode;
 
+// The smallest window asked for: smaller ones are all bars (and get the field stretched).
+constexpr int32_t kMinimumWindow = 64;
+
 // One surface showing a saver: a monitor's, or the program's own window.
 struct Screen {
   uint32_t outputName;  // the wl_output global it covers, 0 for the window
@@ -252,6 +255,7 @@ bool Decorate(Screen* s) {
   if (s->decorated == nullptr) return false;
   libdecor_frame_set_title(s->decorated, "Vapryx");
   libdecor_frame_set_app_id(s->decorated, "vapryx");
+  libdecor_frame_set_min_content_size(s->decorated, kMinimumWindow, kMinimumWindow);
   libdecor_frame_map(s->decorated);
   if (Host.options.verbose) std::fprintf(stderr, "vapryx: window decorations by libdecor\n");
   return true;
@@ -309,7 +313,11 @@ void AddScreen(uint32_t outputName, wl_output* output) {
     xdg_toplevel_add_listener(s->toplevel, &kToplevelListener, s);
     xdg_toplevel_set_title(s->toplevel, "Vapryx");
     xdg_toplevel_set_app_id(s->toplevel, "vapryx");
-    if (output != nullptr) xdg_toplevel_set_fullscreen(s->toplevel, output);
+    if (output != nullptr) {
+      xdg_toplevel_set_fullscreen(s->toplevel, output);
+    } else {
+      xdg_toplevel_set_min_size(s->toplevel, kMinimumWindow, kMinimumWindow);
+    }
   }
   if (background) {
     // A wallpaper takes no input: clicks and keys go to what is under it.
@@ -420,14 +428,22 @@ void SeatCapabilities(void*, wl_seat* seat, uint32_t capabilities) {
     Host.keyboard = wl_seat_get_keyboard(seat);
     wl_keyboard_add_listener(Host.keyboard, &kKeyboardListener, nullptr);
   } else if (!keyboard && Host.keyboard != nullptr) {
-    wl_keyboard_destroy(Host.keyboard);
+    if (wl_keyboard_get_version(Host.keyboard) >= WL_KEYBOARD_RELEASE_SINCE_VERSION) {
+      wl_keyboard_release(Host.keyboard);
+    } else {
+      wl_keyboard_destroy(Host.keyboard);
+    }
     Host.keyboard = nullptr;
   }
   if (pointer && Host.pointer == nullptr) {
     Host.pointer = wl_seat_get_pointer(seat);
     wl_pointer_add_listener(Host.pointer, &kPointerListener, nullptr);
   } else if (!pointer && Host.pointer != nullptr) {
-    wl_pointer_destroy(Host.pointer);
+    if (wl_pointer_get_version(Host.pointer) >= WL_POINTER_RELEASE_SINCE_VERSION) {
+      wl_pointer_release(Host.pointer);
+    } else {
+      wl_pointer_destroy(Host.pointer);
+    }
     Host.pointer = nullptr;
   }
 }
@@ -562,9 +578,18 @@ int Run() {
     while (wl_display_prepare_read(d) != 0) {
       if (wl_display_dispatch_pending(d) < 0) return LostConnection();
     }
-    if (wl_display_flush(d) < 0 && errno != EAGAIN) {
+    if (Host.done) {  // an input just dispatched ended it
       wl_display_cancel_read(d);
-      return LostConnection();
+      break;
+    }
+    // What the socket would not take yet goes when it can.
+    connection.events = POLLIN;
+    if (wl_display_flush(d) < 0) {
+      if (errno != EAGAIN) {
+        wl_display_cancel_read(d);
+        return LostConnection();
+      }
+      connection.events |= POLLOUT;
     }
     // Computed after everything queued was dispatched, which may have made a surface due.
     const int ready = poll(&connection, 1, WaitMilliseconds());
@@ -582,7 +607,7 @@ int Run() {
 
 }  // namespace
 
-int RunWayland(const ProgramOptions& options) {
+int RunWayland(const ProgramOptions& options, bool fallBack) {
   Host.options = options;
   Host.period = options.delay * 1e-6;
   if (!Host.options.colorName.empty()) {
@@ -591,6 +616,7 @@ int RunWayland(const ProgramOptions& options) {
   }
   Host.display = wl_display_connect(nullptr);
   if (Host.display == nullptr) {
+    if (fallBack) return kNoWayland;
     return Fail("cannot connect to the Wayland compositor (is WAYLAND_DISPLAY set?)");
   }
   Host.registry = wl_display_get_registry(Host.display);
@@ -608,8 +634,10 @@ int RunWayland(const ProgramOptions& options) {
   if (mode == Mode::Background && Host.layerShell == nullptr) {
     return Fail("--background needs the compositor's wlr-layer-shell, which it does not offer");
   }
-  if (Host.layerShell == nullptr && Host.wmBase == nullptr) {
-    return Fail("the compositor offers neither wlr-layer-shell nor xdg-shell");
+  if (Host.wmBase == nullptr && (mode == Mode::Window || Host.layerShell == nullptr)) {
+    return Fail(mode == Mode::Window
+                    ? "the compositor offers no xdg-shell for a window"
+                    : "the compositor offers neither wlr-layer-shell nor xdg-shell");
   }
   if (mode == Mode::Idle) {
     if (Host.seat == nullptr) return Fail("--idle needs a seat, and the compositor has none");

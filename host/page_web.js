@@ -54,8 +54,12 @@ var vapryx = (window.vapryx = { frames: 0, seed: 0, ready: false, paused: false 
     setTimeout(function () {
       applying = false;
       var what = _vapryx_apply();
+      fpsBox.hidden = !_vapryx_show_fps();
       if (what === 2) prepare();
-      if (what === 1 && !frameRequest) show();  // a paused page shows its new colour too
+      if (what === 1 && !frameRequest) {  // a paused page shows its new colour too
+        _vapryx_ramp();
+        show();
+      }
     }, 0);
   }
 
@@ -156,9 +160,12 @@ var vapryx = (window.vapryx = { frames: 0, seed: 0, ready: false, paused: false 
     frameRequest = 0;
     if (vapryx.paused || document.hidden || !image) return;
     frameRequest = requestAnimationFrame(tick);
-    // Half a millisecond early still counts: frames come on the display's beat.
-    if (now - lastFrame < interval() - 0.5) return;
-    lastFrame = now;
+    // Half a millisecond early still counts: frames come on the display's beat. The next is
+    // due an interval after this one was, not after it came, so the rate is not rounded
+    // down to the beat; after a pause it starts afresh.
+    var due = interval();
+    if (now - lastFrame < due - 0.5) return;
+    lastFrame = Math.max(lastFrame + due, now - due);
     image = _vapryx_frame();
     show();
     ++vapryx.frames;

@@ -156,29 +156,33 @@ namespace {
 
 // One axis of FitFieldCrop: the field's `field` pixels shown as `shown` window pixels
 // starting at window position `start` (negative: cut off) in a window of `window` pixels.
-void CropAxis(int32_t field, int32_t shown, int32_t start, int32_t window, int32_t* buffer,
+// False where the bars would be wider than the field itself (a sliver of a window).
+bool CropAxis(int32_t field, int32_t shown, int32_t start, int32_t window, int32_t* buffer,
               int32_t* fieldAt, int32_t* source, int32_t* sourceSize) {
   shown = std::max(shown, 1);  // a window a pixel high shows a field shown 0 rows high
   // Window pixels to 1/256 field pixels, rounded to nearest.
-  auto toField = [&](int64_t pixels) {
-    return static_cast<int32_t>((pixels * field * 256 + shown / 2) / shown);
-  };
-  const int32_t bar = start > 0 ? (toField(start) + 255) / 256 : 0;  // whole bar columns
-  *buffer = field + 2 * bar;
-  *fieldAt = bar;
-  *source = start > 0 ? bar * 256 - toField(start) : toField(-static_cast<int64_t>(start));
-  *sourceSize = std::min(toField(window), *buffer * 256 - *source);
+  auto toField = [&](int64_t pixels) { return (pixels * field * 256 + shown / 2) / shown; };
+  const int64_t bar = start > 0 ? (toField(start) + 255) / 256 : 0;  // whole bar columns
+  if (bar > field) return false;
+  *buffer = static_cast<int32_t>(field + 2 * bar);
+  *fieldAt = static_cast<int32_t>(bar);
+  *source = static_cast<int32_t>(start > 0 ? bar * 256 - toField(start) : toField(-int64_t{start}));
+  *sourceSize = static_cast<int32_t>(std::min(toField(window), int64_t{*buffer} * 256 - *source));
+  return true;
 }
 
 }  // namespace
 
 FieldCrop FitFieldCrop(int32_t fieldWidth, int32_t fieldHeight, const FieldView& view) {
   FieldCrop crop{};
-  CropAxis(fieldWidth, view.shownWidth, view.left, view.windowWidth, &crop.bufferWidth,
-           &crop.fieldX, &crop.sourceX, &crop.sourceWidth);
-  CropAxis(fieldHeight, view.shownHeight, view.top, view.windowHeight, &crop.bufferHeight,
-           &crop.fieldY, &crop.sourceY, &crop.sourceHeight);
-  return crop;
+  if (CropAxis(fieldWidth, view.shownWidth, view.left, view.windowWidth, &crop.bufferWidth,
+               &crop.fieldX, &crop.sourceX, &crop.sourceWidth) &&
+      CropAxis(fieldHeight, view.shownHeight, view.top, view.windowHeight, &crop.bufferHeight,
+               &crop.fieldY, &crop.sourceY, &crop.sourceHeight)) {
+    return crop;
+  }
+  // A sliver of a window: the whole field stretched over it, rather than a buffer of bars.
+  return FieldCrop{fieldWidth, fieldHeight, 0, 0, 0, 0, fieldWidth * 256, fieldHeight * 256};
 }
 
 FieldTransform FitFieldTransform(int32_t fieldWidth, int32_t fieldHeight, const FieldView& view) {

@@ -45,7 +45,9 @@ FieldTransform FitFieldTransform(int32_t fieldWidth, int32_t fieldHeight, const 
 // Where a compositor scales a buffer through a source crop (Wayland's viewporter): the
 // buffer is the field with any bars as black columns or rows beside it, in field pixels,
 // and the crop is the part of it the window shows, in buffer pixels and 1/256ths of one
-// (the protocol's fixed point), never beyond the buffer.
+// (the protocol's fixed point), never beyond the buffer. A window so thin that the bars
+// would be wider than the field (more than three times the field's shown size) gets the
+// whole field stretched over it instead: a buffer of bars would be all memory.
 struct FieldCrop {
   int32_t bufferWidth, bufferHeight;
   int32_t fieldX, fieldY;                               // where the field goes in the buffer

@@ -148,7 +148,7 @@ TEST(FitFieldTransform, ShowsTheMappingsColumnsAndRowsOrTheirNeighbours) {
 TEST(FitFieldCrop, SampledAtPixelCentresItShowsTheMapping) {
   const int32_t sizes[][2] = {{1280, 720},  {1920, 1080}, {1080, 1920}, {3840, 1600},
                               {5120, 1440}, {800, 600},   {640, 480},   {64, 48},
-                              {333, 777},   {2560, 1600}, {1366, 768},  {7680, 1080}};
+                              {333, 700},   {2560, 1600}, {1366, 768},  {7680, 1080}};
   for (const auto [fw, fh, band] : {std::array{640, 480, 200}, std::array{800, 600, 250}}) {
     for (const auto& size : sizes) {
       const FieldView view = FitFieldToWindow(fw, fh, band, size[0], size[1]);
@@ -184,11 +184,21 @@ TEST(FitFieldCrop, SampledAtPixelCentresItShowsTheMapping) {
   }
 }
 
-// A window a pixel high shows the field zero rows high: still a crop within the buffer.
-TEST(FitFieldCrop, AOnePixelWindowStillCropsWithinTheBuffer) {
-  const FieldCrop crop = FitFieldCrop(640, 480, FitFieldToWindow(640, 480, 200, 1, 1));
-  EXPECT_LE(crop.sourceX + crop.sourceWidth, crop.bufferWidth * 256);
-  EXPECT_LE(crop.sourceY + crop.sourceHeight, crop.bufferHeight * 256);
-  EXPECT_GT(crop.sourceWidth, 0);
-  EXPECT_GT(crop.sourceHeight, 0);
+// Slivers of windows (a pixel high or wide, or far thinner than the field): a crop within
+// a buffer no more than three times the field each way, never a buffer of bars.
+TEST(FitFieldCrop, SliversOfWindowsKeepTheBufferSmall) {
+  const int32_t sizes[][2] = {{1, 1}, {1920, 1}, {1, 1400}, {3840, 4}, {40000, 1}, {3, 30000}};
+  for (const auto& size : sizes) {
+    const FieldCrop crop =
+        FitFieldCrop(800, 600, FitFieldToWindow(800, 600, 250, size[0], size[1]));
+    SCOPED_TRACE(testing::Message() << size[0] << "x" << size[1]);
+    EXPECT_LE(crop.bufferWidth, 3 * 800);
+    EXPECT_LE(crop.bufferHeight, 3 * 600);
+    EXPECT_GT(crop.sourceWidth, 0);
+    EXPECT_GT(crop.sourceHeight, 0);
+    EXPECT_GE(crop.sourceX, 0);
+    EXPECT_GE(crop.sourceY, 0);
+    EXPECT_LE(crop.sourceX + crop.sourceWidth, crop.bufferWidth * 256);
+    EXPECT_LE(crop.sourceY + crop.sourceHeight, crop.bufferHeight * 256);
+  }
 }

@@ -188,6 +188,16 @@ for (const [query, color, brightness, warnings] of table) {
       Object.defineProperty(document, 'hidden', { value: false, configurable: true });
       document.dispatchEvent(new Event('visibilitychange'));
     });
+  // Paused, a new colour still shows: the field as it stands through the new ramp.
+  await page.evaluate(() => window.wallpaperPropertyListener.setPaused(true));
+  const frozen = await page.evaluate(() => window.vapryx.frames);
+  await page.evaluate(() => window.livelyPropertyListener('color', '#FFA500'));
+  await page.waitForFunction(() => true, deadline(1000));
+  await new Promise((r) => setTimeout(r, 300));
+  const paused = await pixelsOn(page, ramp('ffa500', 8));  // brightness 8 from above
+  const after = await page.evaluate(() => window.vapryx.frames);
+  check('paused, a new colour shows at once, without a frame', paused.lit > 2000 &&
+    paused.off === 0 && after === frozen, `lit ${paused.lit}, off ${paused.off}, frames ${frozen} -> ${after}`);
   await page.close();
 }
 
