@@ -9,7 +9,9 @@ build=$(cd "$1" && pwd)
 top=$(cd "$(dirname "$0")/../.." && pwd)
 vapryx=$build/vapryx
 work=$(mktemp -d /tmp/vapryx-wayland.XXXXXX)
-passed=0 failed=0 compositor_pid= vapryx_pid= other_pid= seen=
+# shellcheck source=../e2e_lib.sh
+. "$top/tests/e2e_lib.sh"
+compositor_pid= other_pid= seen=
 py=/usr/bin/python3; [ -x "$py" ] || py=python3  # not a shim that starts slowly
 
 cleanup() {
@@ -19,31 +21,9 @@ cleanup() {
 }
 trap 'cleanup; rm -rf "$work"' EXIT
 
-check() {  # description condition-result
-  if [ "$2" -eq 0 ]; then passed=$((passed + 1)); echo "  ok   $1"; else failed=$((failed + 1)); echo "  FAIL $1"; fi
-}
-wait_for() {  # seconds command...: polls until the command succeeds, for that long at most
-  local end=$((SECONDS + $1)); shift
-  until "$@"; do [ $SECONDS -ge $end ] && return 1; sleep 0.1; done
-}
-
 # shellcheck source=../../tools/wayland-session.sh
 . "$top/tools/wayland-session.sh"
 
-start_vapryx() {  # args...
-  "$vapryx" "$@" > "$work/stdout" 2> "$work/stderr" < /dev/null &
-  vapryx_pid=$!
-}
-# Waits up to $1 seconds for vapryx to end; sets exit_code, or "running".
-vapryx_exit() {
-  exit_code=running
-  for _ in $(seq $(($1 * 10))); do
-    if ! kill -0 "$vapryx_pid" 2>/dev/null; then
-      wait "$vapryx_pid"; exit_code=$?; vapryx_pid=; return
-    fi
-    sleep 0.1
-  done
-}
 stop_vapryx() { [ -n "$vapryx_pid" ] && kill "$vapryx_pid" 2>/dev/null; vapryx_exit 5; }
 
 # The colour ramps a screenshot is checked against, as the simulator writes them.

@@ -192,7 +192,6 @@ for (const [query, color, brightness, warnings] of table) {
   await page.evaluate(() => window.wallpaperPropertyListener.setPaused(true));
   const frozen = await page.evaluate(() => window.vapryx.frames);
   await page.evaluate(() => window.livelyPropertyListener('color', '#FFA500'));
-  await page.waitForFunction(() => true, deadline(1000));
   await new Promise((r) => setTimeout(r, 300));
   const paused = await pixelsOn(page, ramp('ffa500', 8));  // brightness 8 from above
   const after = await page.evaluate(() => window.vapryx.frames);

@@ -12,7 +12,9 @@ vapryx=$build/vapryx
 helper=$build/vapryx_xhelper
 work=$build/x11-e2e
 rm -rf "$work" && mkdir -p "$work"
-passed=0 failed=0 xvfb_pid= vapryx_pid= window_pid= window=
+# shellcheck source=../e2e_lib.sh
+. "$(dirname "$0")/../e2e_lib.sh"
+xvfb_pid= window_pid= window=
 
 cleanup() {
   for p in $vapryx_pid $window_pid $xvfb_pid; do kill "$p" 2>/dev/null; done
@@ -20,17 +22,6 @@ cleanup() {
   vapryx_pid= window_pid= xvfb_pid=
 }
 trap cleanup EXIT
-
-check() {  # description condition-result
-  if [ "$2" -eq 0 ]; then passed=$((passed + 1)); echo "  ok   $1"; else failed=$((failed + 1)); echo "  FAIL $1"; fi
-}
-
-# Polls a command for up to $1 seconds until it succeeds.
-wait_for() {
-  local limit=$(($1 * 10)); shift
-  for _ in $(seq "$limit"); do "$@" && return 0; sleep 0.1; done
-  return 1
-}
 
 exec 3> "$work/display"
 Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp -noreset > "$work/xvfb.log" 2>&1 &
@@ -47,22 +38,6 @@ make_window() {  # WxH
   wait_for 10 test -s "$work/window" && window=$(head -n1 "$work/window")
 }
 end_window() { kill "$window_pid" 2>/dev/null; wait "$window_pid" 2>/dev/null; window_pid=; }
-
-start_vapryx() {  # args...
-  "$vapryx" "$@" > "$work/stdout" 2> "$work/stderr" < /dev/null &
-  vapryx_pid=$!
-}
-
-# Waits up to $1 seconds for vapryx to end; sets exit_code, or "running".
-vapryx_exit() {
-  exit_code=running
-  for _ in $(seq $(($1 * 10))); do
-    if ! kill -0 "$vapryx_pid" 2>/dev/null; then
-      wait "$vapryx_pid"; exit_code=$?; vapryx_pid=; return
-    fi
-    sleep 0.1
-  done
-}
 
 # sample WINDOW [X Y W H]: sets lit, redEqualsBlue, greenLargest.
 sample() {
