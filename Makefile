@@ -35,10 +35,10 @@ test-e2e: test-windows
 # The package, built once: its contents, then (as root, for debootstrap and chroot) installed
 # by apt-get into a fresh minimal Debian 12 root and run there.
 test-package: package
-	bash tests/package/check.sh build/native build/native/package/vapryx_*_amd64.deb
+	bash tests/package/check.sh build/release build/release/package/vapryx_*_amd64.deb
 	if [ "$$(id -u)" -ne 0 ]; then echo "test-package: the fresh root needs root, skipped"; exit 0; fi
 	tools/install-deps.sh fresh
-	tools/package-check.sh build/native/package/vapryx_*_amd64.deb
+	tools/package-check.sh build/release/package/vapryx_*_amd64.deb
 
 # The web build: build/web/vapryx.html (one self-contained page), vapryx-lively.zip,
 # wallpaper-engine/ and vapryx-sim.js (the simulator for node).
@@ -82,13 +82,14 @@ bench:
 	cmake --build --preset native --target vapryx_bench
 	build/native/vapryx_bench
 
-# The Debian package: build/native/package/vapryx_<version>_amd64.deb.
+# The Debian package: build/release/package/vapryx_<version>_amd64.deb, built as a packager
+# builds it (-DBUILD_TESTING=OFF, with the test and benchmark libraries out of reach).
 package:
 	tools/install-deps.sh native
-	cmake --preset native
-	cmake --build --preset native
-	(cd build/native && cpack)
-	ls build/native/package/vapryx_*_amd64.deb
+	cmake --preset release
+	cmake --build --preset release
+	(cd build/release && cpack)
+	ls build/release/package/vapryx_*_amd64.deb
 
 # vapryx in its own window: on your display when DISPLAY is set, else on a private Xvfb with
 # a screenshot after about five seconds.

@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
     std::string message;
     const int status = options.registerOnly ? RegisterWithXScreenSaver(&message)
                                             : UnregisterFromXScreenSaver(&message);
-    std::fprintf(status == 0 ? stdout : stderr, "vapryx: %s\n", message.c_str());
+    WriteMessage(status == 0 ? stdout : stderr, "vapryx", message);
     return status;
   }
 

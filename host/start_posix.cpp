@@ -28,7 +28,7 @@ void RenderSaverText(const ProgramOptions& options, SaverText* text) {
   const SaverSettings& s = options.settings;
   text->band = RenderTextBandFreeType(s.text, s.font, s.fieldWidth, s.fieldHeight, &text->pixels,
                                       &text->face);
-  if (options.verbose) std::fprintf(stderr, "vapryx: font: %s\n", text->face.c_str());
+  if (options.verbose) WriteMessage(stderr, "vapryx", "font: " + text->face);
 }
 
 void SayWhyNothingDraws(const SaverText& text, const SaverCore& saver) {

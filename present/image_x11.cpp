@@ -27,11 +27,10 @@ bool CreateShmImage(Display* display, Visual* visual, int depth, int32_t width, 
   if (x == nullptr) return false;
   // The segment is marked removed as soon as it is attached here, before the server
   // attaches it too: it then goes with the last detach, even when this process is killed.
-  // Signals wait until then, so that none ends the process with the segment unmarked.
+  // Every signal that can wait does, so that none ends the process with the segment
+  // unmarked (SIGKILL cannot be held off).
   sigset_t ending, previousMask;
-  sigemptyset(&ending);
-  for (int s : {SIGTERM, SIGINT, SIGHUP, SIGQUIT, SIGPIPE, SIGALRM, SIGUSR1, SIGUSR2})
-    sigaddset(&ending, s);
+  sigfillset(&ending);
   sigprocmask(SIG_BLOCK, &ending, &previousMask);
   image->segment.shmid =
       shmget(IPC_PRIVATE, static_cast<size_t>(x->bytes_per_line) * x->height, IPC_CREAT | 0600);

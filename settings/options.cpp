@@ -30,8 +30,10 @@ const char kProgramUsage[] =
     "\n"
     "Settings:\n"
     "  --text TEXT            the text; only its first 99 bytes are used (default: name)\n"
-    "  --font FAMILY          the font family (default: Arial Black; a heavy sans-serif\n"
-    "                         stands in when it is not installed)\n"
+    "  --font FONT            the font as fontconfig names it: a family, an alias such as\n"
+    "                         monospace, or a pattern such as \"DejaVu Serif:bold\"\n"
+    "                         (default: Arial Black; a heavy sans-serif stands in for a\n"
+    "                         name fontconfig does not know)\n"
     "  --resolution WxH       the smoke field, 640x480 (default) or 800x600\n"
     "  --volume N             amount of smoke, 0..10 (default 5)\n"
     "  --brightness N         brightness of the colour ramp, 0..10 (default 5)\n"
@@ -39,7 +41,7 @@ const char kProgramUsage[] =
     "  An empty text, font or colour keeps the default.\n"
     "\n"
     "Running:\n"
-    "  --seed N               seed of the random generator, 0..4294967295 (default: the clock)\n"
+    "  --seed N               seed of the random generator, 0..4294967295 (default: a fresh one)\n"
     "  --delay MICROSECONDS   time between frames, 0..1000000 (default 33000)\n"
     "  --fps                  show the frame rate in a corner\n"
     "  --verbose              say which font face is used, and the frame rate every 5 s\n"
@@ -50,7 +52,7 @@ const char kProgramUsage[] =
     "One or two dashes are the same. Its own window closes on a key press or a click;\n"
     "otherwise it draws until it is ended (SIGTERM) or its window is destroyed.\n";
 
-int ReportFailure(const char* program, const std::string& message, int status) {
+void WriteMessage(std::FILE* stream, const char* program, const std::string& message) {
   std::string line;
   for (unsigned char c : message) {
     if (c < 0x20 || c == 0x7F) {
@@ -61,7 +63,11 @@ int ReportFailure(const char* program, const std::string& message, int status) {
       line += static_cast<char>(c);
     }
   }
-  std::fprintf(stderr, "%s: %s\n", program, line.c_str());
+  std::fprintf(stream, "%s: %s\n", program, line.c_str());
+}
+
+int ReportFailure(const char* program, const std::string& message, int status) {
+  WriteMessage(stderr, program, message);
   return status;
 }
 

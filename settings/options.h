@@ -3,6 +3,7 @@
 // rules) and are read by one reader in both; the rest say where and how fast to draw.
 #pragma once
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "settings/settings.h"
@@ -73,6 +74,9 @@ bool IsColorName(const char* text);
 // Prints "program: message" on stderr as one line, whatever the message quotes (control
 // characters are written as \xNN), and returns `status`.
 int ReportFailure(const char* program, const std::string& message, int status);
+
+// Prints "program: message" on `stream` as one line, as ReportFailure does.
+void WriteMessage(std::FILE* stream, const char* program, const std::string& message);
 
 extern const char kProgramUsage[];
 extern const char kProgramVersion[];

@@ -3,7 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -92,4 +97,46 @@ TEST(RenderTextBandFreeType, FontNamesAsFontconfigReadsThem) {
     }
     EXPECT_GT(r.outline.nodeCount, 50) << c.font;
   }
+}
+
+TEST(RenderTextBandFreeType, AFaceThatCannotBeDrawnAt140PixelsGivesWayToTheHeavyFallback) {
+  // An installed bitmap-only face, 8 pixels high: FreeType opens it but cannot size it.
+  char dir[] = "/tmp/vapryx-bitmap-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  const std::string font = std::string(dir) + "/bitmap.bdf", conf = std::string(dir) + "/fonts.conf";
+  std::FILE* f = std::fopen(font.c_str(), "w");
+  ASSERT_NE(f, nullptr);
+  std::fputs(
+      "STARTFONT 2.1\nFONT -vapryx-Vapryx Bitmap-medium-r-normal--8-80-75-75-c-80-iso10646-1\n"
+      "SIZE 8 75 75\nFONTBOUNDINGBOX 8 8 0 0\nSTARTPROPERTIES 4\nFAMILY_NAME \"Vapryx Bitmap\"\n"
+      "FONT_ASCENT 8\nFONT_DESCENT 0\nCHARSET_REGISTRY \"ISO10646\"\nENDPROPERTIES\nCHARS 1\n"
+      "STARTCHAR n\nENCODING 110\nSWIDTH 1000 0\nDWIDTH 8 0\nBBX 8 8 0 0\nBITMAP\n"
+      "FF\n81\n81\n81\n81\n81\n81\n81\nENDCHAR\nENDFONT\n",
+      f);
+  std::fclose(f);
+  f = std::fopen(conf.c_str(), "w");
+  ASSERT_NE(f, nullptr);
+  // The system's rules, this folder, and the face let through Debian's rule against bitmaps.
+  std::fprintf(f,
+               "<?xml version=\"1.0\"?>\n<fontconfig><include ignore_missing=\"yes\">"
+               "/etc/fonts/fonts.conf</include><dir>%s</dir><cachedir>%s</cachedir><selectfont>"
+               "<acceptfont><pattern><patelt name=\"family\"><string>Vapryx Bitmap</string>"
+               "</patelt></pattern></acceptfont></selectfont></fontconfig>\n",
+               dir, dir);
+  std::fclose(f);
+  const char* previous = std::getenv("FONTCONFIG_FILE");
+  const std::string kept = previous != nullptr ? previous : "";
+  setenv("FONTCONFIG_FILE", conf.c_str(), 1);
+  {
+    Rendered r(640, 480, "name", "Vapryx Bitmap");
+    EXPECT_EQ(r.face.rfind("DejaVu Sans Bold", 0), 0u) << r.face;
+    EXPECT_NE(r.face.find("cannot be drawn at 140 pixels"), std::string::npos) << r.face;
+    EXPECT_GT(r.outline.nodeCount, 50);
+  }
+  if (previous != nullptr) {
+    setenv("FONTCONFIG_FILE", kept.c_str(), 1);
+  } else {
+    unsetenv("FONTCONFIG_FILE");
+  }
+  std::filesystem::remove_all(dir);
 }

@@ -135,5 +135,11 @@ check "--register with another option exits 1" "$([ $? -eq 1 ] && echo 0 || echo
 "$vapryx" --unregister --seed 1 > /dev/null 2>&1 < /dev/null
 check "--unregister with another option exits 1" "$([ $? -eq 1 ] && echo 0 || echo 1)"
 
+# A home folder whose name holds a line break: the message names it on one line.
+h=$(home $'line\nbreak')
+register "$h"
+check "a home with a line break in its name: exit 0, one line, the break written \\x0a" \
+  "$([ $rc -eq 0 ] && one_line "$h.out" && grep -q 'line\\x0abreak' "$h.out" && echo 0 || echo 1)"
+
 echo "register: $passed passed, $failures failed"
 [ "$failures" -eq 0 ]

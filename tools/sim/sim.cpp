@@ -21,7 +21,7 @@ const char kSimUsage[] =
     "  --volume V        smoke volume, any 32-bit value (the settings dialog offers 0..10);\n"
     "                    entries of the decay table keep their value unless a draw is a\n"
     "                    multiple of (V >> 1) + 1, V read as unsigned\n"
-    "  --seed S          seed of the random generator, 0..4294967295 (the saver uses the clock)\n"
+    "  --seed S          seed of the random generator, 0..4294967295 (the savers take a fresh one)\n"
     "  --frames N        number of frame steps, 0 or more\n"
     "  --raster FILE     binary PGM (P5, maxval 255) standing for the scaled text raster: each\n"
     "                    grey value is a pixel's blue byte, non-zero is ink; width a multiple of\n"
