@@ -11,6 +11,16 @@
 #include "smoke/random.h"
 #include "text/outline_win32.h"
 
+// In full screen, every monitor but the primary gets a window of its own that shows the
+// same field, scaled to it as FitFieldToWindow maps it, and ends the saver on input as the
+// saver window does. The primary keeps the saver window.
+constexpr int kMaxMonitorCovers = 16;
+struct MonitorCover {
+  HWND window;
+  RECT monitor;  // screen coordinates
+  RECT picture;  // where the whole field goes in the window; it may reach past the edges
+};
+
 struct SaverState {
   SaverMode mode;
   int32_t parentHandle;  // used as the parent window handle
@@ -28,6 +38,8 @@ struct SaverState {
   uint32_t* previewSampleTable;
   uint8_t* previewPixels;
   HBITMAP previewBitmap;
+  MonitorCover covers[kMaxMonitorCovers];
+  int32_t coverCount;
 };
 
 extern SaverState Saver;
@@ -45,3 +57,13 @@ void RegisterSaverClass(HINSTANCE instance);
 int CreateSaverWindow(HINSTANCE instance, int showCommand, int32_t width, int32_t height);
 LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void MoveErrorText();
+
+// Gives every monitor but the primary a cover, as the monitors stand now: made, moved or
+// destroyed to match them. Black until a frame draws on them.
+void CoverOtherMonitors();
+// The check, every second, that the covers still match the monitors: a thread timer's, as
+// not every system tells a window of a monitor plugged in or out (WM_DISPLAYCHANGE).
+void CALLBACK CheckMonitors(HWND, UINT, UINT_PTR, DWORD);
+// One cover on `monitor`: its window made, or moved when `made`; 0 when it cannot be made.
+int PlaceCover(MonitorCover* cover, const RECT& monitor, bool made);
+LRESULT CALLBACK CoverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

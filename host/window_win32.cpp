@@ -60,6 +60,7 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
   const bool fullscreen = Saver.mode == Fullscreen;
   switch (message) {
     case WM_DESTROY:
+      Saver.coverCount = 0;  // the covers, owned by this window, have gone before it
       PostQuitMessage(0);
       return 0;
     case WM_KEYDOWN:
@@ -88,6 +89,9 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
       SetBkColor(dc, 0);
       return reinterpret_cast<LRESULT>(Saver.blackBrush);
     }
+    case WM_DISPLAYCHANGE:  // a monitor came, went or moved: the covers follow
+      if (fullscreen) CoverOtherMonitors();
+      return DefWindowProcA(window, message, wParam, lParam);
     default:
       return DefWindowProcA(window, message, wParam, lParam);
   }

@@ -98,6 +98,11 @@ int RunDrawingMode(HINSTANCE instance, int showCommand) {
   } else {
     PrepareFrames();
   }
+  // The other monitors: smoke as on the primary, or black beside the error text.
+  if (Saver.mode == Fullscreen) {
+    CoverOtherMonitors();
+    SetTimer(nullptr, 0, 1000, CheckMonitors);
+  }
 
   MSG message;
   std::memset(&message, 0, sizeof message);

@@ -42,7 +42,25 @@ void BuildPreviewSampling(HDC deviceContext) {
 void DrawFrame() {
   const SmokeEngine& e = Saver.core.engine;
   Present(Saver.fieldBitmap, e.width, e.height, e.smokeField);
+  PresentOnCovers();
   DrawSaverFrame(&Saver.core, nullptr, 0);
+}
+
+// One stretch a monitor, through the palette the saver window's picture was just drawn
+// with; GDI clips what falls outside the window and the class brush has painted the bars.
+void PresentOnCovers() {
+  const SmokeEngine& e = Saver.core.engine;
+  const BITMAPINFO* info = reinterpret_cast<const BITMAPINFO*>(e.fieldBitmapInfo);
+  for (int32_t i = 0; i < Saver.coverCount; ++i) {
+    const MonitorCover& cover = Saver.covers[i];
+    HDC dc = GetDC(cover.window);
+    SetStretchBltMode(dc, COLORONCOLOR);  // nearest pixel, no smoothing
+    StretchDIBits(dc, cover.picture.left, cover.picture.top,
+                  cover.picture.right - cover.picture.left,
+                  cover.picture.bottom - cover.picture.top, 0, 0, e.width, e.height, e.smokeField,
+                  info, DIB_RGB_COLORS, SRCCOPY);
+    ReleaseDC(cover.window, dc);
+  }
 }
 
 void DrawPreviewFrame() {

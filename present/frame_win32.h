@@ -7,4 +7,6 @@ void BuildPreviewSampling(HDC deviceContext);
 
 // One frame: palette, the field (or its samples) on screen, then one step of the smoke.
 void DrawFrame();
+// The field as the saver window last showed it, on the other monitors' covers.
+void PresentOnCovers();
 void DrawPreviewFrame();

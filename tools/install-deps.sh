@@ -10,7 +10,8 @@ native=(make cmake ninja-build g++ googletest libbenchmark-dev libpng-dev
         libwayland-dev wayland-protocols librust-wayland-protocols-dev plasma-wayland-protocols
         libdecor-0-dev libdecor-0-plugin-1-cairo sway weston grim wtype)
 windows=(g++-mingw-w64-x86-64-posix wine wine64)
-gui=(xvfb xdotool x11-utils imagemagick fonts-liberation fonts-wine)
+gui=(xvfb xdotool x11-utils imagemagick fonts-liberation fonts-wine
+     xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils python3)
 fresh=(debootstrap)
 fuzz=(clang libclang-rt-14-dev)
 web=(emscripten chromium fonts-liberation fonts-dejavu-core)

@@ -1,18 +1,75 @@
 # Sourced by the scripts that run the saver on a private X server: Xvfb, then a Wine
 # session on it, with or without a 1024 x 768 Wine virtual desktop (in which display mode
-# changes really happen). Needs tools/wine-env.sh sourced first. Safe under `set -e`.
+# changes really happen); or a real Xorg on the dummy driver with several monitors side by
+# side. Needs tools/wine-env.sh sourced first. Safe under `set -e`.
 
 wine_display_pid=
 
-# start_wine_display WxH desktop|plain WORKDIR: sets DISPLAY.
-start_wine_display() {
+# Starts the X server command ($2...) that writes its display number to descriptor 3, and
+# waits for it; WORKDIR ($1) keeps the number. Sets DISPLAY.
+start_x_server() {
+  local work=$1; shift
   stop_wine_display
-  exec 3> "$3/display"
-  Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp -s 0 -noreset > "$3/xvfb.log" 2>&1 &
+  rm -f "$work/display"
+  exec 3> "$work/display"
+  "$@" &
   wine_display_pid=$!
   exec 3>&-
-  for _ in $(seq 100); do [ -s "$3/display" ] && break; sleep 0.1; done
-  export DISPLAY=":$(head -n1 "$3/display")"
+  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+  export DISPLAY=":$(head -n1 "$work/display")"
+}
+
+# start_wine_display WxH desktop|plain WORKDIR: sets DISPLAY.
+start_wine_display() {
+  start_x_server "$3" Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp -s 0 -noreset \
+    > "$3/xvfb.log" 2>&1
+  start_wine_session "$2"
+}
+
+# start_wine_monitors WORKDIR "XRANDR-ARGS"...: an Xorg on the dummy driver whose outputs
+# DUMMY0, DUMMY1, ... take the modes and places given, in that order (DUMMY0, the first, is
+# the primary), e.g. "1024x768" "800x600 --left-of DUMMY0"; then a Wine session on it, no
+# virtual desktop, so that its display modes are the outputs' own. Sets DISPLAY.
+start_wine_monitors() {
+  local work=$1; shift
+  cat > "$work/xorg.conf" <<'CONF'
+Section "Device"
+  Identifier "dummy"
+  Driver "dummy"
+  VideoRam 256000
+EndSection
+Section "Monitor"
+  Identifier "monitor"
+  HorizSync 5.0-1000.0
+  VertRefresh 5.0-200.0
+EndSection
+Section "Screen"
+  Identifier "screen"
+  Device "dummy"
+  Monitor "monitor"
+  DefaultDepth 24
+  SubSection "Display"
+    Depth 24
+    Virtual 4096 2048
+  EndSubSection
+EndSection
+CONF
+  # The server itself, not the wrapper that would want a console.
+  start_x_server "$work" /usr/lib/xorg/Xorg -displayfd 3 -config "$work/xorg.conf" -noreset \
+    -nolisten tcp -logfile "$work/xorg.log" > "$work/xorg.out" 2>&1
+  local i=0 spec
+  for spec in "$@"; do
+    set -- $spec
+    xrandr --addmode "DUMMY$i" "$1" 2> /dev/null || true  # DUMMY0 has every mode already
+    xrandr --output "DUMMY$i" --mode "$@"
+    i=$((i + 1))
+  done
+  xrandr --output DUMMY0 --primary
+  start_wine_session plain
+}
+
+# start_wine_session desktop|plain: a Wine session on $DISPLAY.
+start_wine_session() {
   mkdir -p "$WINEPREFIX"
   # Start the server with its output elsewhere, so no caller's pipe is held open by it.
   wineserver -p < /dev/null > /dev/null 2>&1
@@ -30,7 +87,7 @@ start_wine_display() {
   done
   # Without a window manager, unmanaged windows avoid a 2-second stall on DestroyWindow.
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f > /dev/null 2>&1
-  if [ "$2" = desktop ]; then
+  if [ "$1" = desktop ]; then
     wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f > /dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f > /dev/null 2>&1
   else

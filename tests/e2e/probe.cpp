@@ -15,6 +15,9 @@
 //                                   or presses Cancel
 //   probe reg                       the stored settings: name, type, length, bytes in hex
 //   probe window MS                 makes a window, prints its handle, lives for MS
+//   probe covers                    the monitors, "monitor L T R B" (the primary's line ends
+//                                   in "primary"), then the saver's visible windows,
+//                                   "window CLASS L T R B" (topmost ones end in "topmost")
 #include <windows.h>
 // commctrl.h needs windows.h first
 #include <commctrl.h>
@@ -292,6 +295,28 @@ int WaitForExit(DWORD pid, DWORD milliseconds) {
   return ended ? 0 : 1;
 }
 
+BOOL CALLBACK PrintMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM) {
+  MONITORINFO info;
+  std::memset(&info, 0, sizeof info);
+  info.cbSize = sizeof info;
+  GetMonitorInfoA(monitor, &info);
+  const RECT& r = info.rcMonitor;
+  std::printf("monitor %ld %ld %ld %ld%s\n", r.left, r.top, r.right, r.bottom,
+              info.dwFlags & MONITORINFOF_PRIMARY ? " primary" : "");
+  return TRUE;
+}
+
+BOOL CALLBACK PrintSaverWindow(HWND w, LPARAM) {
+  char cls[64] = "";
+  GetClassNameA(w, cls, sizeof cls);
+  if (std::strncmp(cls, "SS_VAPRYX", 9) != 0 || !IsWindowVisible(w)) return TRUE;
+  RECT r;
+  GetWindowRect(w, &r);
+  std::printf("window %s %ld %ld %ld %ld%s\n", cls, r.left, r.top, r.right, r.bottom,
+              GetWindowLongA(w, GWL_EXSTYLE) & WS_EX_TOPMOST ? " topmost" : "");
+  return TRUE;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -303,6 +328,11 @@ int main(int argc, char** argv) {
     m.dmSize = sizeof m;
     EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &m);
     std::printf("%lux%lu\n", m.dmPelsWidth, m.dmPelsHeight);
+    return 0;
+  }
+  if (what == "covers") {
+    EnumDisplayMonitors(nullptr, nullptr, PrintMonitor, 0);
+    EnumWindows(PrintSaverWindow, 0);
     return 0;
   }
   if (what == "wait-window") return WaitForSaver(ms) != nullptr ? 0 : 1;

@@ -15,8 +15,9 @@ probe=$build/vapryx_probe.exe
 work=$build/e2e
 rm -rf "$work" && mkdir -p "$work"
 
+source "$top/tests/e2e_lib.sh"
 key='HKCU\Control Panel\Screen Saver.Vapryx'
-passed=0 failed=0 saver_pid= window_pid=
+saver_pid= window_pid=
 
 cleanup() {
   [ -n "$saver_pid" ] && kill "$saver_pid" 2>/dev/null
@@ -25,10 +26,6 @@ cleanup() {
   stop_wine_display
 }
 trap cleanup EXIT
-
-check() {  # description condition-result
-  if [ "$2" -eq 0 ]; then passed=$((passed + 1)); echo "  ok   $1"; else failed=$((failed + 1)); echo "  FAIL $1"; fi
-}
 
 start_display() {  # WxH desktop|plain
   cleanup
@@ -347,6 +344,108 @@ check "after 5 seconds it moves to (41, 67) ($moved)" "$([ "$moved" = "41 67 400
 end_with_key
 check "a key ends it with 0" "$([ "$exit_code" = 0 ]; echo $?)"
 check "the display is still 800 x 600" "$([ "$(mode)" = 800x600 ]; echo $?)"
+
+echo "== several monitors (a real Xorg on the dummy driver)"
+wine "$build/vapryx-sim.exe" --resolution 640x480 --volume 5 --seed 1 --frames 0 \
+  --raster "$top/tests/data/name-640x480.pgm" --ramp "$work/white.ramp" < /dev/null > /dev/null 2>&1
+py=/usr/bin/python3
+# The active monitors as X has them, "NAME WxH+X+Y" a line, the primary first.
+x_monitors() {
+  xrandr --listactivemonitors |
+    sed -n 's#^ *[0-9]*: +\*\{0,1\}\([A-Z0-9]*\) \([0-9]*\)/[0-9]*x\([0-9]*\)/[0-9]*\(+[0-9]*+[0-9]*\).*#\1 \2x\3\4#p'
+}
+# Each monitor Wine knows has exactly one visible topmost window of the saver's, of its
+# very size: the saver window on the primary, a cover on each other.
+all_covered() {
+  wine "$probe" covers < /dev/null 2> /dev/null | tr -d '\r' | awk '
+    /^monitor/ { want[$2 " " $3 " " $4 " " $5] = $6 == "primary" ? "SS_VAPRYX" : "SS_VAPRYX_COVER"; n++ }
+    /^window/ { got[$3 " " $4 " " $5 " " $6] = $2 " " $7; k++ }
+    END { if (n == 0 || k != n) exit 1; for (r in want) if (got[r] != want[r] " topmost") exit 1 }'
+}
+# "lit N offramp M offhue K onramp L bright BOX" for each monitor of one screenshot, after
+# its name and geometry.
+monitor_pixels() {
+  import -window root -depth 8 "$work/monitors.ppm" 2> /dev/null || return 1
+  local name geometry
+  x_monitors | while read -r name geometry; do
+    echo "$name $geometry $("$py" "$top/tests/pixels.py" "$work/monitors.ppm" "$work/white.ramp" "$geometry")"
+  done
+}
+# Every monitor lit on the ramp, no pixel of the desktop, and the text where the field
+# fills the monitor's width, centred: the primary's bright box scaled by the width.
+smoke_everywhere() {
+  monitor_pixels > "$work/pixels.txt" && awk '
+    { split($2, g, /[x+]/); w = g[1]; h = g[2]; lit = $4; offramp = $6; split($12, b, /[x+]/) }
+    lit * 8 < w * h || offramp != 0 || $12 == "none" { bad = 1 }
+    NR == 1 { pw = w; for (i in b) p[i] = b[i]; next }
+    {
+      s = w / pw; top = (h - 480 * s) / 2  # the primary shows the 640 x 480 field one to one
+      want[1] = p[1] * s; want[2] = p[2] * s; want[3] = p[3] * s; want[4] = p[4] * s + top
+      for (i = 1; i <= 4; i++) {
+        d = b[i] - want[i]; if (d < 0) d = -d
+        if (d > 0.03 * (i % 2 ? w : h) + 2) bad = 1
+      }
+    }
+    END { exit bad || NR == 0 }' "$work/pixels.txt"
+}
+# Only the desktop on every monitor.
+desktop_everywhere() {
+  monitor_pixels | awk '{ if ($4 == 0 || $6 != $4) bad = 1 } END { exit bad || NR == 0 }'
+}
+# Moves the pointer over the first monitor after the primary, a step at a time.
+pointer_over_second() {  # steps
+  local geometry x y i
+  geometry=$(x_monitors | sed -n '2s/^[^ ]* //p')
+  IFS='x+' read -r _ _ x y <<< "$geometry"
+  for i in $(seq "$1"); do xdotool mousemove $((x + 50 + 10 * i)) $((y + 100 + 5 * i)); sleep 0.05; done
+}
+
+# name | how it ends | DUMMY0 (the primary) | DUMMY1 | DUMMY2 (xrandr's words)
+while IFS='|' read -r name ending outputs; do
+  IFS='|' read -r -a outputs <<< "$outputs"
+  echo "-- $name"
+  cleanup
+  start_wine_monitors "$work" "${outputs[@]}"
+  xsetroot -solid '#ff00ff'  # a desktop of a colour the smoke never has
+  before=$(x_monitors)
+  settings_reset
+  start_saver /s
+  wait_for 30 all_covered && [ "$(mode)" = 640x480 ]
+  rc=$?
+  check "every monitor has its window, the primary its 640 x 480 mode ($(x_monitors | paste -sd ' '))" "$rc"
+  wait_for 20 smoke_everywhere
+  rc=$?
+  check "smoke on every monitor, scaled and centred, no desktop ($(paste -sd ';' "$work/pixels.txt"))" "$rc"
+  if [ "$ending" = key ]; then
+    pointer_over_second 1
+    end_with_key
+  else
+    pointer_over_second 20
+    saver_exit 15
+  fi
+  check "$ending over another monitor ends it with 0" "$([ "$exit_code" = 0 ]; echo $?)"
+  check "every mode back, no window left" \
+    "$([ "$(x_monitors)" = "$before" ] && wait_for 10 desktop_everywhere; echo $?)"
+done <<'LAYOUTS'
+two side by side|key|1024x768|1024x768 --right-of DUMMY0
+three: one left of the primary, one 16:9|mouse moves|1024x768|800x600 --left-of DUMMY0|1280x720 --right-of DUMMY0
+LAYOUTS
+
+echo "-- monitors unplugged and plugged in while it runs"
+cleanup
+start_wine_monitors "$work" 1024x768 "1024x768 --right-of DUMMY0"
+xsetroot -solid '#ff00ff'
+start_saver /s
+wait_for 30 all_covered
+xrandr --output DUMMY1 --off
+wait_for 30 all_covered  # Wine may take seconds to see a change
+check "an unplugged monitor loses its cover" "$([ $? -eq 0 ] && [ "$(x_monitors | wc -l)" = 1 ]; echo $?)"
+xrandr --addmode DUMMY2 1280x720 && xrandr --output DUMMY2 --mode 1280x720 --right-of DUMMY0
+wait_for 30 all_covered && wait_for 20 smoke_everywhere
+rc=$?
+check "a monitor plugged in gets one with smoke ($(paste -sd ';' "$work/pixels.txt"))" "$rc"
+end_with_key
+check "... and a key ends it with 0" "$([ "$exit_code" = 0 ]; echo $?)"
 
 cleanup
 echo "e2e: $passed passed, $failed failed"

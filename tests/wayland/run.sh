@@ -36,7 +36,7 @@ ramp 00ff00 && ramp ff0000 && ramp ffffff || { echo "wayland: no vapryx-sim"; ex
 # "lit N offramp M offhue K" of an output's screenshot against a ramp.
 shot() {  # OUTPUT RRGGBB
   grim -t ppm -o "$1" "$work/shot.ppm" 2> /dev/null &&
-    "$py" "$top/tests/wayland/pixels.py" "$work/shot.ppm" "$work/$2.ramp"
+    "$py" "$top/tests/pixels.py" "$work/shot.ppm" "$work/$2.ramp"
 }
 # Smoke in the ramp's colours on an output: most of it lit, every pixel on the ramp (or, on
 # a monitor scaled by 1.5, whose compositor filters, of the ramp's hue).
@@ -147,7 +147,7 @@ start_vapryx --fullscreen --color 00ff00 --verbose
 weston_smoke() {  # [window]: the screen shows more than the smoke
   (cd "$work" && rm -f wayland-screenshot*.png && weston-screenshooter > /dev/null 2>&1) || return 1
   convert "$work"/wayland-screenshot*.png "$work/shot.ppm" 2> /dev/null || return 1
-  local r; r=$("$py" "$top/tests/wayland/pixels.py" "$work/shot.ppm" "$work/00ff00.ramp"); set -- $r "${1:-}"
+  local r; r=$("$py" "$top/tests/pixels.py" "$work/shot.ppm" "$work/00ff00.ramp"); set -- $r "${1:-}"
   [ "$8" -gt 25000 ] && { [ "$4" -eq 0 ] || [ "$9" = window ]; }
 }
 wait_for 20 weston_smoke

@@ -2,11 +2,13 @@
 """Counts a screenshot's lit pixels and those that are no colour of a ramp, in every other
 row and column (a quarter of them: fast, and a fault of colour shows all the same).
 
-usage: pixels.py IMAGE.ppm RAMP   (RAMP: 768 bytes, red, green, blue per entry)
+usage: pixels.py IMAGE.ppm RAMP [WxH+X+Y]   (RAMP: 768 bytes, red, green, blue per entry)
 prints: lit N offramp M offhue K onramp L, where onramp counts lit pixels of the ramp and
 offhue pixels not of the ramp's hue (its
 red and blue the same, green the largest: for a green ramp blended by a compositor's
-filtering)
+filtering). Given a part of the image, it counts in that part only and adds
+"bright WxH+X+Y", the box, within the part, around its pixels of 80 % brightness or more:
+where the text is, the smoke being brightest at its outline.
 """
 import collections
 import sys
@@ -32,8 +34,31 @@ def read_ppm(path):
     return data[at + 1:at + 1 + width * height * 3], width, height
 
 
+def crop(pixels, width, part):
+    w, rest = part.split("x")
+    h, x, y = (int(v) for v in rest.split("+"))
+    w = int(w)
+    rows = [pixels[((y + i) * width + x) * 3:((y + i) * width + x + w) * 3] for i in range(h)]
+    return b"".join(rows), w, h
+
+
+def bright_box(pixels, width, height):
+    mask = bytes(1 if v >= 204 else 0 for v in range(256))
+    row = width * 3
+    left, right, top, bottom = width, -1, height, -1
+    for y in range(height):
+        lit = pixels[y * row:(y + 1) * row].translate(mask)
+        first = lit.find(1)
+        if first >= 0:
+            left, right = min(left, first // 3), max(right, lit.rfind(1) // 3)
+            top, bottom = min(top, y), y
+    return f"{right - left + 1}x{bottom - top + 1}+{left}+{top}" if right >= 0 else "none"
+
+
 def main():
     pixels, width, height = read_ppm(sys.argv[1])
+    if len(sys.argv) > 3:
+        pixels, width, height = crop(pixels, width, sys.argv[3])
     ramp_bytes = open(sys.argv[2], "rb").read()
     ramp = {ramp_bytes[i:i + 3] for i in range(0, 768, 3)}
     row = width * 3
@@ -48,7 +73,8 @@ def main():
             off += n
             if abs(r - b) > 1 or g < max(r, b):
                 offhue += n
-    print(f"lit {lit} offramp {off} offhue {offhue} onramp {onramp}")
+    box = f" bright {bright_box(pixels, width, height)}" if len(sys.argv) > 3 else ""
+    print(f"lit {lit} offramp {off} offhue {offhue} onramp {onramp}{box}")
 
 
 main()
