@@ -46,21 +46,24 @@ void DrawFrame() {
   DrawSaverFrame(&Saver.core, nullptr, 0);
 }
 
-// One stretch a monitor, through the palette the saver window's picture was just drawn
-// with; GDI clips what falls outside the window and the class brush has painted the bars.
+// One stretch a monitor, from the field's bitmap as the saver window's picture was just
+// drawn; GDI clips what falls outside a cover and the class brush has painted the bars.
 void PresentOnCovers() {
+  if (Saver.coverCount == 0) return;
+  HDC memory = CreateCompatibleDC(nullptr);
+  HGDIOBJ previous = SelectObject(memory, Saver.fieldBitmap);
   const SmokeEngine& e = Saver.core.engine;
-  const BITMAPINFO* info = reinterpret_cast<const BITMAPINFO*>(e.fieldBitmapInfo);
   for (int32_t i = 0; i < Saver.coverCount; ++i) {
     const MonitorCover& cover = Saver.covers[i];
+    const RECT& p = cover.picture;
     HDC dc = GetDC(cover.window);
     SetStretchBltMode(dc, COLORONCOLOR);  // nearest pixel, no smoothing
-    StretchDIBits(dc, cover.picture.left, cover.picture.top,
-                  cover.picture.right - cover.picture.left,
-                  cover.picture.bottom - cover.picture.top, 0, 0, e.width, e.height, e.smokeField,
-                  info, DIB_RGB_COLORS, SRCCOPY);
+    StretchBlt(dc, p.left, p.top, p.right - p.left, p.bottom - p.top, memory, 0, 0, e.width,
+               e.height, SRCCOPY);
     ReleaseDC(cover.window, dc);
   }
+  SelectObject(memory, previous);
+  DeleteDC(memory);
 }
 
 void DrawPreviewFrame() {

@@ -26,13 +26,16 @@ start_wine_display() {
   start_wine_session "$2"
 }
 
-# start_wine_monitors WORKDIR "XRANDR-ARGS"...: an Xorg on the dummy driver whose outputs
-# DUMMY0, DUMMY1, ... take the modes and places given, in that order (DUMMY0, the first, is
-# the primary), e.g. "1024x768" "800x600 --left-of DUMMY0"; then a Wine session on it, no
-# virtual desktop, so that its display modes are the outputs' own. Sets DISPLAY.
+# start_wine_monitors WORKDIR [--hsync KHZ-KHZ] "XRANDR-ARGS"...: an Xorg on the dummy
+# driver whose outputs DUMMY0, DUMMY1, ... take the modes and places given, in that order
+# (DUMMY0, the first, is the primary), e.g. "1024x768" "800x600 --left-of DUMMY0"; its modes
+# are those whose line rate is in the range (44-1000 leaves out every 640 x 480). Then a
+# Wine session on it, no virtual desktop, so that its display modes are the outputs' own.
+# Sets DISPLAY.
 start_wine_monitors() {
-  local work=$1; shift
-  cat > "$work/xorg.conf" <<'CONF'
+  local work=$1 hsync=5.0-1000.0; shift
+  [ "$1" = --hsync ] && hsync=$2 && shift 2
+  cat > "$work/xorg.conf" <<CONF
 Section "Device"
   Identifier "dummy"
   Driver "dummy"
@@ -40,7 +43,7 @@ Section "Device"
 EndSection
 Section "Monitor"
   Identifier "monitor"
-  HorizSync 5.0-1000.0
+  HorizSync $hsync
   VertRefresh 5.0-200.0
 EndSection
 Section "Screen"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End-to-end tests of vapryx.scr under Wine on an Xvfb display: full screen in a Wine virtual
 # desktop (so display modes really change), the error text on a plain display, input,
-# single instance, preview and bad settings. Waits for conditions with bounded timeouts;
+# single instance, preview and bad settings; then several monitors on a real Xorg with the
+# dummy driver. Waits for conditions with bounded timeouts;
 # every process it starts is ended by its id on the way out.
 # Usage: tests/e2e/run.sh BUILD-DIR
 set -u
@@ -349,18 +350,20 @@ echo "== several monitors (a real Xorg on the dummy driver)"
 wine "$build/vapryx-sim.exe" --resolution 640x480 --volume 5 --seed 1 --frames 0 \
   --raster "$top/tests/data/name-640x480.pgm" --ramp "$work/white.ramp" < /dev/null > /dev/null 2>&1
 py=/usr/bin/python3
-# The active monitors as X has them, "NAME WxH+X+Y" a line, the primary first.
+# The active monitors as X has them, "NAME WxH+X+Y" a line, the primary first. (After the
+# primary's mode change Wine hears of the other monitors only when the X server next
+# announces its outputs, which a query such as this one makes it do.)
 x_monitors() {
   xrandr --listactivemonitors |
     sed -n 's#^ *[0-9]*: +\*\{0,1\}\([A-Z0-9]*\) \([0-9]*\)/[0-9]*x\([0-9]*\)/[0-9]*\(+[0-9]*+[0-9]*\).*#\1 \2x\3\4#p'
 }
-# Each monitor Wine knows has exactly one visible topmost window of the saver's, of its
-# very size: the saver window on the primary, a cover on each other.
+# Wine knows as many monitors as X has, and each has exactly one visible topmost window of
+# the saver's, of its very size: the saver window on the primary, a cover on each other.
 all_covered() {
-  wine "$probe" covers < /dev/null 2> /dev/null | tr -d '\r' | awk '
+  wine "$probe" covers < /dev/null 2> /dev/null | tr -d '\r' | awk -v x="$(x_monitors | wc -l)" '
     /^monitor/ { want[$2 " " $3 " " $4 " " $5] = $6 == "primary" ? "SS_VAPRYX" : "SS_VAPRYX_COVER"; n++ }
     /^window/ { got[$3 " " $4 " " $5 " " $6] = $2 " " $7; k++ }
-    END { if (n == 0 || k != n) exit 1; for (r in want) if (got[r] != want[r] " topmost") exit 1 }'
+    END { if (n != x || k != n) exit 1; for (r in want) if (got[r] != want[r] " topmost") exit 1 }'
 }
 # "lit N offramp M offhue K onramp L bright BOX" for each monitor of one screenshot, after
 # its name and geometry.
@@ -387,6 +390,15 @@ smoke_everywhere() {
       }
     }
     END { exit bad || NR == 0 }' "$work/pixels.txt"
+}
+# Each monitor's picture changes within half a second: drawn every frame, not once.
+moving_everywhere() {
+  local shot geometry
+  for shot in 1 2; do import -window root -depth 8 "$work/moving$shot.ppm" 2> /dev/null || return 1; sleep 0.5; done
+  for geometry in $(x_monitors | cut -d' ' -f2); do
+    [ "$(convert-im6.q16 "$work/moving1.ppm" -crop "$geometry" +repage ppm:- | md5sum)" != \
+      "$(convert-im6.q16 "$work/moving2.ppm" -crop "$geometry" +repage ppm:- | md5sum)" ] || return 1
+  done
 }
 # Only the desktop on every monitor.
 desktop_everywhere() {
@@ -416,6 +428,8 @@ while IFS='|' read -r name ending outputs; do
   wait_for 20 smoke_everywhere
   rc=$?
   check "smoke on every monitor, scaled and centred, no desktop ($(paste -sd ';' "$work/pixels.txt"))" "$rc"
+  wait_for 10 moving_everywhere
+  check "... moving on every monitor" "$?"
   if [ "$ending" = key ]; then
     pointer_over_second 1
     end_with_key
@@ -431,6 +445,22 @@ two side by side|key|1024x768|1024x768 --right-of DUMMY0
 three: one left of the primary, one 16:9|mouse moves|1024x768|800x600 --left-of DUMMY0|1280x720 --right-of DUMMY0
 LAYOUTS
 
+echo "-- a primary monitor without a 640 x 480 mode"
+cleanup
+start_wine_monitors "$work" --hsync 44-1000 1024x768 "1024x768 --right-of DUMMY0"
+xsetroot -solid '#ff00ff'
+start_saver /s
+text=$(wine "$probe" error-text 20000 < /dev/null 2> /dev/null | tr -d '\r' | sed -n 1p)
+# Black: lit nowhere and no pixel of the desktop.
+black_cover() { monitor_pixels | awk 'NR == 2 { exit !($4 == 0 && $6 == 0) } END { exit NR != 2 }'; }
+wait_for 30 all_covered && wait_for 10 black_cover
+rc=$?
+check "\"$text\" on the primary, the other monitor covered black" \
+  "$([ $rc -eq 0 ] && [ "$text" = "Unable to set the display settings you choose" ]; echo $?)"
+pointer_over_second 1
+end_with_key
+check "... and a key over it ends it with 0" "$([ "$exit_code" = 0 ]; echo $?)"
+
 echo "-- monitors unplugged and plugged in while it runs"
 cleanup
 start_wine_monitors "$work" 1024x768 "1024x768 --right-of DUMMY0"
@@ -438,10 +468,10 @@ xsetroot -solid '#ff00ff'
 start_saver /s
 wait_for 30 all_covered
 xrandr --output DUMMY1 --off
-wait_for 30 all_covered  # Wine may take seconds to see a change
-check "an unplugged monitor loses its cover" "$([ $? -eq 0 ] && [ "$(x_monitors | wc -l)" = 1 ]; echo $?)"
+wait_for 45 all_covered  # a running program may take seconds to hear of it from Wine
+check "an unplugged monitor loses its cover" "$?"
 xrandr --addmode DUMMY2 1280x720 && xrandr --output DUMMY2 --mode 1280x720 --right-of DUMMY0
-wait_for 30 all_covered && wait_for 20 smoke_everywhere
+wait_for 45 all_covered && wait_for 20 smoke_everywhere
 rc=$?
 check "a monitor plugged in gets one with smoke ($(paste -sd ';' "$work/pixels.txt"))" "$rc"
 end_with_key
