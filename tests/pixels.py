@@ -7,11 +7,12 @@ prints: lit N offramp M offhue K onramp L, where onramp counts lit pixels of the
 offhue pixels not of the ramp's hue (its
 red and blue the same, green the largest: for a green ramp blended by a compositor's
 filtering). Given a part of the image, it counts in that part only and adds
-"bright WxH+X+Y", the box, within the part, around its pixels of 80 % brightness or more:
-where the text is, the smoke being brightest at its outline.
+"bright WxH+X+Y", the box, within the part, around its pixels of 80 % brightness or more
+(where the text is, the smoke being brightest at its outline), and "crc N" of its pixels.
 """
 import collections
 import sys
+import zlib
 
 
 def read_ppm(path):
@@ -73,7 +74,9 @@ def main():
             off += n
             if abs(r - b) > 1 or g < max(r, b):
                 offhue += n
-    box = f" bright {bright_box(pixels, width, height)}" if len(sys.argv) > 3 else ""
+    box = ""
+    if len(sys.argv) > 3:
+        box = f" bright {bright_box(pixels, width, height)} crc {zlib.crc32(pixels)}"
     print(f"lit {lit} offramp {off} offhue {offhue} onramp {onramp}{box}")
 
 
