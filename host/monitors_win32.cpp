@@ -26,9 +26,11 @@ BOOL CALLBACK AddOtherMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
   return TRUE;
 }
 
-// The field's place in a window of the monitor's size, as every other front end shows it.
+// The field's place in a window of the monitor's size, as every other front end shows it;
+// none beside the memory error, where there is no field.
 RECT PictureOn(const RECT& monitor) {
   const SmokeEngine& e = Saver.core.engine;
+  if (e.width == 0) return RECT{0, 0, 0, 0};
   const FieldView view =
       FitFieldToWindow(e.width, e.height, Saver.core.bandHeight, monitor.right - monitor.left,
                        monitor.bottom - monitor.top);
@@ -65,9 +67,10 @@ HWND MakeCover(const RECT& monitor) {
 
 int PlaceCover(MonitorCover* cover, const RECT& monitor, bool made) {
   const RECT& m = monitor;
+  if (made && EqualRect(&cover->monitor, &m)) return 1;
   if (!made) {
     if ((cover->window = MakeCover(m)) == nullptr) return 0;
-  } else if (!EqualRect(&cover->monitor, &m)) {
+  } else {
     SetWindowPos(cover->window, HWND_TOPMOST, m.left, m.top, m.right - m.left, m.bottom - m.top,
                  SWP_NOACTIVATE);
   }

@@ -46,12 +46,16 @@ measure() {
     [ "$covers" -ge $(($# - 1)) ] && break
     sleep 0.5
   done
+  [ "$covers" -ge $(($# - 1)) ] || { echo "measure-saver: not every monitor was covered" >&2; exit 1; }
   sleep 3
   local server s0 x0 w0 t0 s1 x1 w1 t1
   server=$(wineserver_pid)
-  s0=$(ticks "$saver_pid") x0=$(ticks "$wine_display_pid") w0=$(ticks "$server") t0=$(date +%s.%N)
+  # One assignment a line, so that a process gone stops the measurement.
+  s0=$(ticks "$saver_pid"); x0=$(ticks "$wine_display_pid"); w0=$(ticks "$server")
+  t0=$(date +%s.%N)
   sleep 10
-  s1=$(ticks "$saver_pid") x1=$(ticks "$wine_display_pid") w1=$(ticks "$server") t1=$(date +%s.%N)
+  s1=$(ticks "$saver_pid"); x1=$(ticks "$wine_display_pid"); w1=$(ticks "$server")
+  t1=$(date +%s.%N)
   if [ "$label" = two ]; then import -window root "$build/saver-two-monitors.png"; fi
   stop
   awk -v label="$label" -v s=$((s1 - s0)) -v x=$((x1 - x0)) -v w=$((w1 - w0)) -v t0="$t0" \
