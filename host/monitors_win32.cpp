@@ -40,17 +40,9 @@ RECT PictureOn(const RECT& monitor) {
 HWND MakeCover(const RECT& monitor) {
   static bool registered = false;
   HINSTANCE instance = GetModuleHandleA(nullptr);
-  if (!registered) {
-    WNDCLASSEXA cls;
-    std::memset(&cls, 0, sizeof cls);
-    cls.cbSize = sizeof cls;
-    cls.style = CS_HREDRAW | CS_VREDRAW;
-    cls.lpfnWndProc = CoverWindowProc;
-    cls.hInstance = instance;
-    cls.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    cls.lpszClassName = kCoverClass;
-    registered = RegisterClassExA(&cls) != 0;
-  }
+  // No cursor of its own: the saver keeps it hidden over every monitor.
+  if (!registered)
+    registered = RegisterBlackClass(instance, kCoverClass, CoverWindowProc, nullptr, nullptr) != 0;
   // Owned by the saver window: they go when it goes. Shown without taking the focus from it.
   HWND cover =
       CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kCoverClass, kCoverClass, WS_POPUP,

@@ -53,6 +53,9 @@ HWND ParentWindow();
 // a host that dies without destroying its windows takes ours (and their timers) with them
 // in the window server, and no WM_DESTROY ever comes.
 void CALLBACK CheckPreviewParent(HWND, UINT, UINT_PTR, DWORD);
+// A window class whose windows are black until drawn and redrawn whole when resized.
+ATOM RegisterBlackClass(HINSTANCE instance, const char* name, WNDPROC procedure, HICON icon,
+                        HCURSOR cursor);
 void RegisterSaverClass(HINSTANCE instance);
 int CreateSaverWindow(HINSTANCE instance, int showCommand, int32_t width, int32_t height);
 LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

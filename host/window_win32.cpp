@@ -24,19 +24,26 @@ void CALLBACK CheckPreviewParent(HWND, UINT, UINT_PTR, DWORD) {
   }
 }
 
-void RegisterSaverClass(HINSTANCE instance) {
+ATOM RegisterBlackClass(HINSTANCE instance, const char* name, WNDPROC procedure, HICON icon,
+                        HCURSOR cursor) {
   WNDCLASSEXA cls;
   std::memset(&cls, 0, sizeof cls);
   cls.cbSize = sizeof cls;
   cls.style = CS_HREDRAW | CS_VREDRAW;
-  cls.lpfnWndProc = SaverWindowProc;
+  cls.lpfnWndProc = procedure;
   cls.hInstance = instance;
-  cls.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(kIconResource));
-  cls.hIconSm = cls.hIcon;
-  cls.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  cls.hIcon = icon;
+  cls.hIconSm = icon;
+  cls.hCursor = cursor;
   cls.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-  cls.lpszClassName = kClassName;
-  RegisterClassExA(&cls);
+  cls.lpszClassName = name;
+  return RegisterClassExA(&cls);
+}
+
+void RegisterSaverClass(HINSTANCE instance) {
+  RegisterBlackClass(instance, kClassName, SaverWindowProc,
+                     LoadIconA(instance, MAKEINTRESOURCEA(kIconResource)),
+                     LoadCursorA(nullptr, IDC_ARROW));
 }
 
 int CreateSaverWindow(HINSTANCE instance, int showCommand, int32_t width, int32_t height) {

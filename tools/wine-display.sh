@@ -60,9 +60,9 @@ CONF
   # The server itself, not the wrapper that would want a console.
   start_x_server "$work" /usr/lib/xorg/Xorg -displayfd 3 -config "$work/xorg.conf" -noreset \
     -nolisten tcp -logfile "$work/xorg.log" > "$work/xorg.out" 2>&1
-  local i=0 spec
-  for spec in "$@"; do
-    set -- $spec
+  local i=0 output
+  for output in "$@"; do
+    set -- $output
     xrandr --addmode "DUMMY$i" "$1" 2> /dev/null || true  # DUMMY0 has every mode already
     xrandr --output "DUMMY$i" --mode "$@"
     i=$((i + 1))
