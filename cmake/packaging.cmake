@@ -36,9 +36,10 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# Libraries from dpkg-shlibdeps; the stand-in font is data, so it is named here.
+# Libraries from dpkg-shlibdeps; the stand-in font and the X11 colour names (rgb.txt, for
+# --color on Wayland) are data, so they are named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core, x11-common")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xscreensaver")
 # libdecor draws a Wayland window's decorations through its plugin.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libdecor-0-plugin-1-cairo")

@@ -78,6 +78,13 @@ void DrawSaverFrame(SaverCore* saver, void* image, size_t strideBytes, const Fie
   StepSmokeField(&saver->engine);
 }
 
+void DrawSaverFramePart(SaverCore* saver, const FieldRect& part, uint32_t* image,
+                        size_t strideBytes) {
+  RenderFieldPart(saver->engine.smokeField, saver->engine.width, part, saver->pixels, image,
+                  strideBytes / 4);
+  StepSmokeField(&saver->engine);
+}
+
 void CloseSaver(SaverCore* saver) {
   if (saver == nullptr) return;
   FreeTextOutline(&saver->outline);

@@ -75,4 +75,9 @@ void SetSaverColors(SaverCore* saver, uint32_t color, int32_t brightness);
 void DrawSaverFrame(SaverCore* saver, void* image, size_t strideBytes,
                     const FieldView* view = nullptr);
 
+// The same, where the image holds only `part` of the field (a compositor's crop), its
+// corner at image[0].
+void DrawSaverFramePart(SaverCore* saver, const FieldRect& part, uint32_t* image,
+                        size_t strideBytes);
+
 void CloseSaver(SaverCore* saver);

@@ -4,9 +4,12 @@
 #include <sys/random.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 
+#include "settings/color_names.h"
 #include "text/raster_freetype.h"
 
 uint32_t FreshSeed() {
@@ -16,6 +19,33 @@ uint32_t FreshSeed() {
   clock_gettime(CLOCK_REALTIME, &t);
   return static_cast<uint32_t>(t.tv_sec) * 2654435761u ^ static_cast<uint32_t>(t.tv_nsec) ^
          static_cast<uint32_t>(getpid()) << 16;
+}
+
+bool ResolveColorName(const std::string& name, uint32_t* color, std::string* error) {
+  const char* const kDatabases[] = {"/usr/share/X11/rgb.txt", "/etc/X11/rgb.txt"};
+  int firstError = 0;
+  for (const char* path : kDatabases) {
+    std::FILE* file = std::fopen(path, "rb");
+    if (file == nullptr) {
+      if (firstError == 0) firstError = errno;
+      continue;
+    }
+    std::string text;
+    char chunk[16384];
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) text.append(chunk, got);
+    const bool failed = std::ferror(file) != 0;
+    if (failed && firstError == 0) firstError = errno != 0 ? errno : EIO;
+    std::fclose(file);
+    if (failed) continue;
+    if (FindColorName(text, name, color)) return true;
+    *error = "bad value '" + name + "' for --color: no X11 colour has that name";
+    return false;
+  }
+  *error = "bad value '" + name + "' for --color: cannot read the X11 colour names in " +
+           kDatabases[0] + " (package x11-common): " + std::strerror(firstError) +
+           "; give RRGGBB instead";
+  return false;
 }
 
 double Now() {

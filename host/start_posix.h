@@ -12,6 +12,12 @@
 // one per monitor), so that each shows its own smoke.
 uint32_t FreshSeed();
 
+// The colour an X11 colour name (--color orange) stands for, from the colour database
+// x11-common installs (/usr/share/X11/rgb.txt, else /etc/X11/rgb.txt), red in the low
+// byte; for a display that cannot say itself. Returns false with a one-line message for a
+// name it does not hold or a database it cannot read.
+bool ResolveColorName(const std::string& name, uint32_t* color, std::string* error);
+
 // Seconds on the monotonic clock.
 double Now();
 

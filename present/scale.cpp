@@ -157,32 +157,45 @@ namespace {
 // One axis of FitFieldCrop: the field's `field` pixels shown as `shown` window pixels
 // starting at window position `start` (negative: cut off) in a window of `window` pixels.
 // False where the bars would be wider than the field itself (a sliver of a window).
-bool CropAxis(int32_t field, int32_t shown, int32_t start, int32_t window, int32_t* buffer,
-              int32_t* fieldAt, int32_t* source, int32_t* sourceSize) {
+struct CropAxis {
+  int32_t buffer, fieldAt, first, count, source, sourceSize;
+};
+bool FitCropAxis(int32_t field, int32_t shown, int32_t start, int32_t window, CropAxis* axis) {
   shown = std::max(shown, 1);  // a window a pixel high shows a field shown 0 rows high
   // Window pixels to 1/256 field pixels, rounded to nearest.
   auto toField = [&](int64_t pixels) { return (pixels * field * 256 + shown / 2) / shown; };
   const int64_t bar = start > 0 ? (toField(start) + 255) / 256 : 0;  // whole bar columns
   if (bar > field) return false;
-  *buffer = static_cast<int32_t>(field + 2 * bar);
-  *fieldAt = static_cast<int32_t>(bar);
-  *source = static_cast<int32_t>(start > 0 ? bar * 256 - toField(start) : toField(-int64_t{start}));
-  *sourceSize = static_cast<int32_t>(std::min(toField(window), int64_t{*buffer} * 256 - *source));
+  // The crop within the field with its bars, then the whole pixels around it.
+  const int64_t all = field + 2 * bar;
+  const int64_t from = start > 0 ? bar * 256 - toField(start) : toField(-int64_t{start});
+  const int64_t size = std::min(toField(window), all * 256 - from);
+  const int64_t low = from / 256, high = std::min(all, (from + size + 255) / 256);
+  axis->buffer = static_cast<int32_t>(high - low);
+  axis->fieldAt = static_cast<int32_t>(std::max(int64_t{0}, bar - low));
+  axis->first = static_cast<int32_t>(std::max(int64_t{0}, low - bar));
+  axis->count = static_cast<int32_t>(
+      std::max(int64_t{0}, std::min(int64_t{field}, high - bar) - axis->first));
+  axis->source = static_cast<int32_t>(from - low * 256);
+  axis->sourceSize = static_cast<int32_t>(size);
   return true;
 }
 
 }  // namespace
 
 FieldCrop FitFieldCrop(int32_t fieldWidth, int32_t fieldHeight, const FieldView& view) {
-  FieldCrop crop{};
-  if (CropAxis(fieldWidth, view.shownWidth, view.left, view.windowWidth, &crop.bufferWidth,
-               &crop.fieldX, &crop.sourceX, &crop.sourceWidth) &&
-      CropAxis(fieldHeight, view.shownHeight, view.top, view.windowHeight, &crop.bufferHeight,
-               &crop.fieldY, &crop.sourceY, &crop.sourceHeight)) {
-    return crop;
+  CropAxis x, y;
+  if (FitCropAxis(fieldWidth, view.shownWidth, view.left, view.windowWidth, &x) &&
+      FitCropAxis(fieldHeight, view.shownHeight, view.top, view.windowHeight, &y)) {
+    const bool whole = x.source == 0 && y.source == 0 && x.sourceSize == x.buffer * 256 &&
+                       y.sourceSize == y.buffer * 256;
+    return FieldCrop{x.buffer,     y.buffer,     x.fieldAt,     y.fieldAt,
+                     {x.first, y.first, x.count, y.count},
+                     x.source,     y.source,     x.sourceSize,  y.sourceSize, whole};
   }
   // A sliver of a window: the whole field stretched over it, rather than a buffer of bars.
-  return FieldCrop{fieldWidth, fieldHeight, 0, 0, 0, 0, fieldWidth * 256, fieldHeight * 256};
+  return FieldCrop{fieldWidth, fieldHeight, 0, 0, {0, 0, fieldWidth, fieldHeight},
+                   0, 0, fieldWidth * 256, fieldHeight * 256, true};
 }
 
 FieldTransform FitFieldTransform(int32_t fieldWidth, int32_t fieldHeight, const FieldView& view) {
@@ -207,10 +220,16 @@ void BuildPixelPalette(const ColorRamp& ramp, const PixelFormat& format, uint32_
 
 void RenderFieldImage(const uint8_t* field, int32_t fieldWidth, int32_t fieldHeight,
                       const uint32_t* palette, uint32_t* image, size_t stride) {
-  for (int32_t y = 0; y < fieldHeight; ++y) {
-    const uint8_t* in = field + static_cast<size_t>(y) * fieldWidth;
+  RenderFieldPart(field, fieldWidth, FieldRect{0, 0, fieldWidth, fieldHeight}, palette, image,
+                  stride);
+}
+
+void RenderFieldPart(const uint8_t* field, int32_t fieldWidth, const FieldRect& part,
+                     const uint32_t* palette, uint32_t* image, size_t stride) {
+  for (int32_t y = 0; y < part.height; ++y) {
+    const uint8_t* in = field + static_cast<size_t>(part.y + y) * fieldWidth + part.x;
     uint32_t* out = image + static_cast<size_t>(y) * stride;
-    for (int32_t x = 0; x < fieldWidth; ++x) out[x] = palette[in[x]];
+    for (int32_t x = 0; x < part.width; ++x) out[x] = palette[in[x]];
   }
 }
 

@@ -42,16 +42,26 @@ struct FieldTransform {
 };
 FieldTransform FitFieldTransform(int32_t fieldWidth, int32_t fieldHeight, const FieldView& view);
 
+// A rectangle of the field, in field pixels.
+struct FieldRect {
+  int32_t x, y, width, height;
+};
+
 // Where a compositor scales a buffer through a source crop (Wayland's viewporter): the
-// buffer is the field with any bars as black columns or rows beside it, in field pixels,
-// and the crop is the part of it the window shows, in buffer pixels and 1/256ths of one
-// (the protocol's fixed point), never beyond the buffer. A window so thin that the bars
-// would be wider than the field (more than three times the field's shown size) gets the
-// whole field stretched over it instead: a buffer of bars would be all memory.
+// buffer holds only the part of the field the window shows, with any bars as black columns
+// or rows beside it, in whole field pixels; the crop is under one pixel off the buffer's
+// corner (1/256ths of a pixel, the protocol's fixed point), and none at all where the
+// window's edges fall on pixel edges. Some compositors (sway 1.7's software renderer) drop
+// or misplace a crop's offset, which would shift the picture by as much as it cuts off. A
+// window so thin that the bars would be wider than the field (more than three times the
+// field's shown size) gets the whole field stretched over it instead: a buffer of bars
+// would be all memory.
 struct FieldCrop {
   int32_t bufferWidth, bufferHeight;
-  int32_t fieldX, fieldY;                               // where the field goes in the buffer
+  int32_t fieldX, fieldY;  // where the held part's corner goes in the buffer
+  FieldRect held;          // the part of the field the buffer holds
   int32_t sourceX, sourceY, sourceWidth, sourceHeight;  // 1/256 buffer pixels
+  bool wholeBuffer;  // the crop is the whole buffer: the compositor needs none
 };
 FieldCrop FitFieldCrop(int32_t fieldWidth, int32_t fieldHeight, const FieldView& view);
 
@@ -77,6 +87,9 @@ void BuildPixelPalette(const ColorRamp& ramp, const PixelFormat& format, uint32_
 // `stride` pixels apart.
 void RenderFieldImage(const uint8_t* field, int32_t fieldWidth, int32_t fieldHeight,
                       const uint32_t* palette, uint32_t* image, size_t stride);
+// The same for one part of the field, its corner at image[0].
+void RenderFieldPart(const uint8_t* field, int32_t fieldWidth, const FieldRect& part,
+                     const uint32_t* palette, uint32_t* image, size_t stride);
 
 // Draws the field through the pixel palette (of `format`) into a window-sized image, rows
 // `strideBytes` apart; black where the view shows no field. For displays that cannot

@@ -96,6 +96,28 @@ TEST(ParseProgramOptions, BadLinesNameTheOptionOnOneLine) {
   }
 }
 
+// The last --color wins, whichever its form: a name leaves no colour behind it and a
+// colour no name, which the display would resolve over it.
+TEST(ParseProgramOptions, TheLastColorWins) {
+  const struct {
+    std::vector<const char*> line;
+    const char* name;
+    uint32_t color;
+  } cases[] = {
+      {{"--color", "sky blue", "--color", "102030"}, "", 0x302010u},
+      {{"--color", "102030", "--color", "sky blue"}, "sky blue", 0xFFFFFFu},
+      {{"--color", "orange", "-color=1,2,3", "--color", "Navy"}, "Navy", 0xFFFFFFu},
+      {{"--color", "orange", "--color", "sky blue"}, "sky blue", 0xFFFFFFu},
+  };
+  for (const auto& c : cases) {
+    ProgramOptions o;
+    std::string error;
+    ASSERT_EQ(Parse(c.line, &o, &error), 1) << error;
+    EXPECT_EQ(o.colorName, c.name) << c.line.back();
+    EXPECT_EQ(o.settings.color, c.color) << c.line.back();
+  }
+}
+
 // Which display and what it shows there; the last of the same option wins.
 TEST(ParseProgramOptions, DisplayAndMode) {
   using S = ProgramOptions::Server;

@@ -144,35 +144,43 @@ TEST(FitFieldTransform, ShowsTheMappingsColumnsAndRowsOrTheirNeighbours) {
 // A compositor samples the crop at each window pixel's centre, nearest neighbour: every
 // window column and row lands in the field where the mapping says or on a neighbour (the
 // mapping takes each pixel's left edge, the compositor its centre), or in a bar where the
-// mapping has one, and the crop never reaches beyond the buffer.
+// mapping has one. The buffer holds only what the window shows: the crop starts within its
+// first pixel and ends within its last, so a compositor that drops the crop's offset
+// misplaces the picture by under a pixel of the field.
 TEST(FitFieldCrop, SampledAtPixelCentresItShowsTheMapping) {
   const int32_t sizes[][2] = {{1280, 720},  {1920, 1080}, {1080, 1920}, {3840, 1600},
                               {5120, 1440}, {800, 600},   {640, 480},   {64, 48},
-                              {333, 700},   {2560, 1600}, {1366, 768},  {7680, 1080}};
+                              {333, 700},   {2560, 1600}, {1366, 768},  {7680, 1080},
+                              {2560, 1080}};
   for (const auto [fw, fh, band] : {std::array{640, 480, 200}, std::array{800, 600, 250}}) {
     for (const auto& size : sizes) {
       const FieldView view = FitFieldToWindow(fw, fh, band, size[0], size[1]);
       const FieldCrop crop = FitFieldCrop(fw, fh, view);
       struct Axis {
-        int32_t window, buffer, at, source, length, field, shown;
+        int32_t window, buffer, at, first, count, source, length, field, shown;
         const std::vector<int32_t>& map;
       };
-      for (const Axis& a : {Axis{size[0], crop.bufferWidth, crop.fieldX, crop.sourceX,
-                                 crop.sourceWidth, fw, view.shownWidth, view.columns},
-                            Axis{size[1], crop.bufferHeight, crop.fieldY, crop.sourceY,
-                                 crop.sourceHeight, fh, view.shownHeight, view.rows}}) {
+      for (const Axis& a :
+           {Axis{size[0], crop.bufferWidth, crop.fieldX, crop.held.x, crop.held.width,
+                 crop.sourceX, crop.sourceWidth, fw, view.shownWidth, view.columns},
+            Axis{size[1], crop.bufferHeight, crop.fieldY, crop.held.y, crop.held.height,
+                 crop.sourceY, crop.sourceHeight, fh, view.shownHeight, view.rows}}) {
         // One window pixel's worth of field pixels, at least one.
         const int32_t slack = std::max(1, (a.field + a.shown - 1) / std::max(a.shown, 1));
         SCOPED_TRACE(testing::Message() << fw << "x" << fh << " in " << size[0] << "x" << size[1]
                                         << ", axis of " << a.window);
         ASSERT_GE(a.source, 0);
+        ASSERT_LT(a.source, 256);
+        ASSERT_GT(a.source + a.length, (a.buffer - 1) * 256);
         ASSERT_LE(a.source + a.length, a.buffer * 256);
         ASSERT_GE(a.at, 0);
-        ASSERT_LE(a.at + a.field, a.buffer);
+        ASSERT_LE(a.at + a.count, a.buffer);
+        ASSERT_GE(a.first, 0);
+        ASSERT_LE(a.first + a.count, a.field);
         for (int32_t i = 0; i < a.window; ++i) {
           const double at = a.source / 256.0 + (i + 0.5) * (a.length / 256.0) / a.window;
-          int32_t shown = static_cast<int32_t>(at) - a.at;
-          if (shown < 0 || shown >= a.field) shown = -1;
+          const int32_t held = static_cast<int32_t>(at) - a.at;
+          const int32_t shown = held >= 0 && held < a.count ? a.first + held : -1;
           if (shown == a.map[i]) continue;
           const bool edge = (shown < 0 && (a.map[i] == 0 || a.map[i] == a.field - 1)) ||
                             (a.map[i] < 0 && (shown == 0 || shown == a.field - 1));

@@ -5,7 +5,7 @@
 set -euo pipefail
 
 native=(make cmake ninja-build g++ googletest libbenchmark-dev libpng-dev
-        libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-liberation strace libx11-dev libxext-dev libxrender-dev xvfb xdotool
+        libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-liberation x11-common strace libx11-dev libxext-dev libxrender-dev xvfb xdotool
         python3 libgif-dev dpkg-dev file man-db imagemagick xscreensaver xscreensaver-data
         libwayland-dev wayland-protocols librust-wayland-protocols-dev plasma-wayland-protocols
         libdecor-0-dev libdecor-0-plugin-1-cairo sway weston grim wtype)

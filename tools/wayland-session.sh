@@ -9,6 +9,13 @@ start_compositor() {
   if [ "$(id -u)" -eq 0 ]; then
     as=(setpriv --reuid=65534 --regid=65534 --clear-groups)
     chown 65534:65534 "$dir"
+    # The compositor's buffers and keymaps are files in /dev/shm. A root entered by chroot
+    # with /dev bound may have it bare and root's (not the tmpfs a booted system mounts):
+    # then the compositor gets one of its own, in a mount namespace of its own.
+    if ! "${as[@]}" test -w /dev/shm; then
+      as=(unshare --mount --propagation private sh -c
+          'mount -t tmpfs -o mode=1777,nosuid,nodev shm /dev/shm && exec "$@"' sh "${as[@]}")
+    fi
   fi
   chmod 755 "$dir"
   rm -rf "$runtime" && mkdir -m 700 "$runtime"

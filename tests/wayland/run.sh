@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# End-to-end tests of vapryx on Wayland: headless sway (two monitors, one at scale 1.5) run
-# as an unprivileged user, then headless Weston. Screenshots by grim and
-# weston-screenshooter, keys by wtype, the pointer by our own vpointer. Waits for
-# conditions with bounded timeouts; every process it starts is ended by its id.
+# End-to-end tests of vapryx on Wayland: headless sway (two monitors, one at scale 1.5, and
+# swaybg's wallpaper) run as an unprivileged user, then headless Weston. Screenshots by grim
+# and weston-screenshooter, keys by wtype, the pointer and the wheel by our own vpointer.
+# Waits for conditions with bounded timeouts; every process it starts is ended by its id.
 # Usage: tests/wayland/run.sh BUILD-DIR
 set -u
 build=$(cd "$1" && pwd)
@@ -31,7 +31,7 @@ ramp() {  # RRGGBB
   "$build/vapryx-sim" --resolution 640x480 --volume 5 --seed 1 --frames 0 \
     --raster "$top/tests/data/name-640x480.pgm" --color "$1" --ramp "$work/$1.ramp"
 }
-ramp 00ff00 && ramp ff0000 && ramp ffffff || { echo "wayland: no vapryx-sim"; exit 1; }
+ramp 00ff00 && ramp ff0000 && ramp ffffff && ramp ffa500 || { echo "wayland: no vapryx-sim"; exit 1; }
 
 # "lit N offramp M offhue K" of an output's screenshot against a ramp.
 shot() {  # OUTPUT RRGGBB
@@ -50,11 +50,32 @@ smoke_on() {  # OUTPUT RRGGBB [hue]; keeps the counts in $seen
 no_smoke_on() { local r; r=$(shot "$1" "$2") || return 1; set -- $r; [ "$8" -lt 250 ]; }
 logged() { grep -q "$1" "$work/stderr"; }
 running() { kill -0 "$vapryx_pid" 2>/dev/null; }
+status_is() { [ "$exit_code" = "$1" ] && echo 0 || echo 1; }
+
+# The box around the text's bright outline in a screenshot, as "W H X Y" in $box.
+bright_box() {  # PPM
+  local size; size=$(sed -n 2p "$1" | tr ' ' x)
+  box=$("$py" "$top/tests/pixels.py" "$1" "$work/ffffff.ramp" "$size+0+0" |
+        sed -n 's/.* bright \([0-9]*\)x\([0-9]*\)+\([0-9]*\)+\([0-9]*\) .*/\1 \2 \3 \4/p')
+  [ -n "$box" ]
+}
+# Whether the text's box is the reference's ($reference, at 640x480, where the screen is the
+# field) scaled by SCALE and moved down by TOP, within 6 field pixels (the outline flickers).
+# HEADLESS-2 stands beyond the widest HEADLESS-1, or grim would take both, at its scale.
+placed() {  # PPM SCALE TOP
+  bright_box "$1" || return 1
+  awk -v s="$2" -v t="$3" -v box="$box" -v ref="$reference" 'BEGIN {
+    split(box, b, " "); split(ref, r, " ")
+    want[1] = r[1] * s; want[2] = r[2] * s; want[3] = r[3] * s; want[4] = r[4] * s + t
+    for (i = 1; i <= 4; ++i) if (b[i] - want[i] > 6 * s || want[i] - b[i] > 6 * s) exit 1
+  }'
+}
 
 cat > "$work/sway.config" <<'EOF'
 xwayland disable
 output HEADLESS-1 resolution 1920x1080 position 0 0
-output HEADLESS-2 resolution 1280x720 position 1920 0 scale 1.5
+output HEADLESS-2 resolution 1280x720 position 2560 0 scale 1.5
+output * bg #203040 solid_color
 default_border none
 EOF
 chmod 644 "$work/sway.config"
@@ -62,8 +83,33 @@ echo "wayland: headless sway"
 start_compositor "$work" sway -c "$work/sway.config" || { echo "wayland: sway did not start"; cat "$work/compositor.log"; exit 1; }
 SWAYSOCK=$(compgen -G "$XDG_RUNTIME_DIR/sway-ipc.*.sock" | head -n1); export SWAYSOCK
 
+# Placement: the text where the scaling puts it on the first monitor at each size, against
+# its box at 640x480, where the screen is the field. A scale and the rows cut off above.
+start_vapryx --fullscreen --text Ultrawide --seed 5
+reference=
+mature_reference() {  # smoke over the whole field: its outline at its brightest
+  set -- $seen
+  [ "$2" -ge 76000 ] && bright_box "$work/shot.ppm" && reference=$box
+}
+for size in "640x480 1 0" "1280x720 2 -120" "1920x1080 3 -180" "2560x1080 4 -420"; do
+  set -- $size
+  swaymsg output HEADLESS-1 mode "$1" > /dev/null
+  shot_placed() {
+    grim -t ppm -o HEADLESS-1 "$work/shot.ppm" 2> /dev/null && [ "$(sed -n 2p "$work/shot.ppm")" = "${1/x/ }" ] &&
+      smoke_on HEADLESS-1 ffffff && { [ -n "$reference" ] || mature_reference; } &&
+      grim -t ppm -o HEADLESS-1 "$work/shot.ppm" 2> /dev/null && placed "$work/shot.ppm" "$2" "$3"
+  }
+  wait_for 30 shot_placed "$@"
+  check "--fullscreen at $1: the text's box ($box) is the one at 640x480 ($reference) x $2, $3 rows up" $?
+done
+swaymsg output HEADLESS-1 mode 1920x1080 > /dev/null
+"$build/vapryx_vpointer" scroll 2>> "$work/stderr"
+vapryx_exit 5
+check "  ... a turn of the wheel ends it with status 0 (got $exit_code)" "$(status_is 0)"
+
 # --fullscreen: green smoke on both monitors; a key ends it; a nudge of the pointer does
-# not, a move does; a monitor added while it runs gets its own.
+# not, a move does; a monitor added while it runs gets its own, one switched off and on
+# again gets it back.
 start_vapryx --fullscreen --color 00ff00 --verbose
 wait_for 30 smoke_on HEADLESS-1 00ff00
 check "--fullscreen: smoke on the green ramp on the 1920x1080 monitor ($seen)" $?
@@ -72,34 +118,81 @@ check "  ... and of the green ramp's hue on the 1280x720 one at scale 1.5 ($seen
 check "  ... each with its own seed" "$([ "$(grep -c 'seed' "$work/stderr")" -eq 2 ] && [ "$(sed -n 's/^vapryx: seed //p' "$work/stderr" | sort -u | wc -l)" -eq 2 ] && echo 0 || echo 1)"
 swaymsg create_output > /dev/null
 wait_for 30 smoke_on HEADLESS-3 00ff00
-check "  ... and a monitor added while it runs gets smoke ($seen)" $?
+check "  ... a monitor added while it runs gets smoke ($seen)" $?
+swaymsg output HEADLESS-2 disable > /dev/null
+wait_for 10 test "$(swaymsg -t get_outputs | grep -c '"active": true')" -eq 2
+swaymsg output HEADLESS-2 enable > /dev/null
+wait_for 30 smoke_on HEADLESS-2 00ff00 hue
+check "  ... a monitor switched off and on again gets it back ($seen)" "$([ $? -eq 0 ] && running && echo 0 || echo 1)"
 "$build/vapryx_vpointer" 1,0 6,0 -4,5 2>> "$work/stderr"
 sleep 1
 running
 check "  ... a nudge of the pointer (under 16 pixels) leaves it running" $?
 "$build/vapryx_vpointer" 300,40 2>> "$work/stderr"
 vapryx_exit 5
-check "  ... a move of 300 pixels ends it with status 0 (got $exit_code)" "$([ "$exit_code" = 0 ] && echo 0 || echo 1)"
+check "  ... a move of 300 pixels ends it with status 0 (got $exit_code)" "$(status_is 0)"
 
-start_vapryx --fullscreen
-wait_for 30 smoke_on HEADLESS-1 ffffff
+# The man page's example: an X11 colour name, resolved without an X server.
+start_vapryx --fullscreen --text Vapryx --font monospace --color orange --volume 8
+wait_for 30 smoke_on HEADLESS-1 ffa500
+check "--fullscreen --color orange: smoke on the orange ramp ($seen)" $?
 wtype -s 400 x
 vapryx_exit 2
-check "--fullscreen: a key ends it with status 0 within 1 s of its delivery (got $exit_code)" "$([ "$exit_code" = 0 ] && echo 0 || echo 1)"
+check "--fullscreen: a key ends it with status 0 within 1 s of its delivery (got $exit_code)" "$(status_is 0)"
 
-start_vapryx --fullscreen --delay 1000000 --verbose
-wait_for 10 logged "showing"
+# Ten frames a second asked for: each surface draws that many, each of its two pictures in
+# turn (the protocol's log names the buffer of each frame).
+WAYLAND_DEBUG=client start_vapryx --fullscreen --delay 100000 --verbose
+wait_for 20 logged "frames in"
+rate=$(sed -n 's/^vapryx: \([0-9]*\) frames in \([0-9.]*\) s on \([0-9]*\) surfaces$/\1 \2 \3/p' "$work/stderr" | head -n1)
+check "--fullscreen --delay 100000: ten frames a second on each surface ($rate)" \
+  "$(awk -v r="$rate" 'BEGIN { split(r, f, " "); x = f[1] / f[2] / f[3]; exit !(x >= 8 && x <= 11) }'; echo $?)"
+attached=$(grep -o 'wl_surface@[0-9]*\.attach(wl_buffer@[0-9]*' "$work/stderr" | sort | uniq -c | awk '$1 >= 10' | wc -l)
+check "  ... every surface shows both its pictures in turn ($attached pictures shown ten times or more)" \
+  "$([ "$attached" -eq $((2 * ${rate##* })) ] && echo 0 || echo 1)"
 "$build/vapryx_vpointer" click 2>> "$work/stderr"
 vapryx_exit 5
-check "--fullscreen: a click ends it with status 0 (got $exit_code)" "$([ "$exit_code" = 0 ] && echo 0 || echo 1)"
+check "--fullscreen: a click ends it with status 0 (got $exit_code)" "$(status_is 0)"
 
-# --idle 2: the saver after two seconds without input, hidden by a key, and again.
+# Its own window (sway tiles it over the monitor): the pointer passing over it leaves it,
+# a click on it ends it; the compositor closing it ends it.
+swaymsg focus output HEADLESS-1 > /dev/null
+start_vapryx --color ff0000
+wait_for 30 smoke_on HEADLESS-1 ff0000
+"$build/vapryx_vpointer" -4000,-4000 400,300 -300,200 2>> "$work/stderr"
+sleep 1
+running
+check "a window: the pointer passing over it leaves it running" $?
+"$build/vapryx_vpointer" click 2>> "$work/stderr"
+vapryx_exit 5
+check "  ... a click on it ends it with status 0 (got $exit_code)" "$(status_is 0)"
+start_vapryx --color ff0000
+wait_for 30 smoke_on HEADLESS-1 ff0000
+swaymsg '[app_id="vapryx"] kill' > /dev/null
+vapryx_exit 5
+check "  ... closed by the compositor, it ends with status 0 (got $exit_code)" "$(status_is 0)"
+
+# --idle 2: the saver after two seconds without input, hidden by the compositor's resume
+# alone (a nudge is below the pointer rule) and by a key, shown again each time; one per
+# session.
 start_vapryx --idle 2 --color 00ff00 --verbose
 sleep 0.5
 no_smoke_on HEADLESS-1 00ff00
 check "--idle 2: nothing shown at first" $?
 wait_for 15 smoke_on HEADLESS-1 00ff00
-check "  ... smoke after two seconds without input ($(grep -o 'org_kde_kwin_idle\|ext-idle-notify-v1' "$work/stderr" | head -1))" $?
+shown=$?
+check "  ... smoke after two seconds without input ($(grep -o 'org_kde_kwin_idle\|ext-idle-notify-v1' "$work/stderr" | head -1))" $shown
+"$vapryx" --idle 2 > /dev/null 2> "$work/second" < /dev/null
+check "  ... a second --idle says so in one line and exits 0 ($(head -c 80 "$work/second"))" \
+  "$([ $? -eq 0 ] && [ "$(wc -l < "$work/second")" -eq 1 ] && echo 0 || echo 1)"
+swaymsg create_output > /dev/null
+wait_for 30 smoke_on HEADLESS-4 00ff00
+check "  ... a monitor added while it shows gets smoke" $?
+"$build/vapryx_vpointer" 2,0 2>> "$work/stderr"
+wait_for 10 no_smoke_on HEADLESS-1 00ff00
+check "  ... hidden by a nudge of the pointer (the compositor's resume), still running" "$([ $? -eq 0 ] && running && echo 0 || echo 1)"
+wait_for 15 smoke_on HEADLESS-1 00ff00
+check "  ... shown again after two more seconds" $?
 wtype -s 400 x
 wait_for 10 no_smoke_on HEADLESS-1 00ff00
 check "  ... hidden by a key, and still running" "$([ $? -eq 0 ] && running && echo 0 || echo 1)"
@@ -107,13 +200,20 @@ wait_for 15 smoke_on HEADLESS-1 00ff00
 check "  ... shown again after two more seconds" $?
 kill "$vapryx_pid"
 vapryx_exit 2
-check "  ... SIGTERM ends it within 1 s (status $exit_code)" "$([ "$exit_code" = 143 ] && echo 0 || echo 1)"
+check "  ... SIGTERM ends it within 1 s (status $exit_code)" "$(status_is 143)"
 
-# --background: below a window (its own window mode, in red, which sway tiles over the whole
-# monitor), untouched by a key, visible again when the window is gone.
-start_vapryx --background --color 00ff00
+# --background: over swaybg's wallpaper and below a window (its own window mode, in red,
+# which sway tiles over the whole monitor), untouched by a key, visible again when the
+# window is gone; the pointer never enters it; a monitor added gets it; one per session.
+WAYLAND_DEBUG=client start_vapryx --background --color 00ff00
 wait_for 30 smoke_on HEADLESS-1 00ff00
-check "--background: smoke on the green ramp" $?
+check "--background: smoke on the green ramp, over swaybg's wallpaper" $?
+"$vapryx" --background > /dev/null 2> "$work/second" < /dev/null
+check "  ... a second --background says so in one line and exits 0" \
+  "$([ $? -eq 0 ] && [ "$(wc -l < "$work/second")" -eq 1 ] && echo 0 || echo 1)"
+swaymsg create_output > /dev/null
+wait_for 30 smoke_on HEADLESS-5 00ff00
+check "  ... a monitor added while it runs gets it" $?
 swaymsg focus output HEADLESS-1 > /dev/null  # where the window opens
 "$vapryx" --color ff0000 > /dev/null 2>&1 < /dev/null &
 other_pid=$!
@@ -129,6 +229,9 @@ wtype -s 400 x
 wait "$other_pid" 2> /dev/null; other_pid=
 wait_for 30 smoke_on HEADLESS-1 00ff00
 check "  ... a key goes to the window, which closes; the background draws on" "$([ $? -eq 0 ] && running && echo 0 || echo 1)"
+"$build/vapryx_vpointer" -4000,-4000 500,400 200,100 2>> "$work/stderr"
+check "  ... the pointer over it enters none of its surfaces" \
+  "$(grep -q 'wl_pointer@[0-9]*\.enter' "$work/stderr" && echo 1 || echo 0)"
 stop_vapryx
 
 # A compositor that goes away: one line, status 1.
@@ -144,30 +247,36 @@ echo "wayland: headless weston"
 start_compositor "$work" weston --backend=headless-backend.so --use-pixman --width=1280 --height=720 \
   --socket=wayland-5 --debug --idle-time=0 || { echo "wayland: weston did not start"; cat "$work/compositor.log"; exit 1; }
 start_vapryx --fullscreen --color 00ff00 --verbose
-weston_smoke() {  # [window]: the screen shows more than the smoke
+weston_smoke() {  # [window [RRGGBB]]: the screen shows more than the smoke
   (cd "$work" && rm -f wayland-screenshot*.png && weston-screenshooter > /dev/null 2>&1) || return 1
   convert "$work"/wayland-screenshot*.png "$work/shot.ppm" 2> /dev/null || return 1
-  local r; r=$("$py" "$top/tests/pixels.py" "$work/shot.ppm" "$work/00ff00.ramp"); set -- $r "${1:-}"
+  local r; r=$("$py" "$top/tests/pixels.py" "$work/shot.ppm" "$work/${2:-00ff00}.ramp"); set -- $r "${1:-}"
   [ "$8" -gt 25000 ] && { [ "$4" -eq 0 ] || [ "$9" = window ]; }
 }
 wait_for 20 weston_smoke
 check "weston: --fullscreen falls back to fullscreen windows and draws green smoke" \
   "$([ $? -eq 0 ] && logged "fullscreen windows" && echo 0 || echo 1)"
 stop_vapryx
-check "  ... and SIGTERM ends it (status $exit_code)" "$([ "$exit_code" = 143 ] && echo 0 || echo 1)"
+check "  ... and SIGTERM ends it (status $exit_code)" "$(status_is 143)"
+start_vapryx --fullscreen --text Ultrawide --seed 5
+weston_placed() {
+  weston_smoke window ffffff && placed "$work/shot.ppm" 2 -120
+}
+wait_for 30 weston_placed
+check "weston: at 1280x720 the text's box ($box) is the one at 640x480 on sway x 2, 120 rows up" $?
+stop_vapryx
 start_vapryx --color 00ff00 --verbose
 wait_for 30 weston_smoke window
 check "weston: its own window draws, decorated by libdecor where the compositor draws nothing" \
   "$([ $? -eq 0 ] && logged "decorations by libdecor" && echo 0 || echo 1)"
 stop_vapryx
-start_vapryx --background
-vapryx_exit 5
-check "weston: --background says in one line that it needs layer-shell, status 1" \
-  "$([ "$exit_code" = 1 ] && [ "$(wc -l < "$work/stderr")" -eq 1 ] && logged "layer-shell" && echo 0 || echo 1)"
-start_vapryx --idle 5
-vapryx_exit 5
-check "weston: --idle says in one line that the compositor cannot tell idleness, status 1" \
-  "$([ "$exit_code" = 1 ] && [ "$(wc -l < "$work/stderr")" -eq 1 ] && echo 0 || echo 1)"
+# What it cannot do there: one line each, status 1.
+for refused in "--background:layer-shell" "--idle 5:idle" "--fps:X11"; do
+  start_vapryx ${refused%%:*}
+  vapryx_exit 5
+  check "weston: ${refused%%:*} says in one line that it cannot ($(head -c 100 "$work/stderr"))" \
+    "$([ "$exit_code" = 1 ] && [ "$(wc -l < "$work/stderr")" -eq 1 ] && logged "${refused#*:}" && echo 0 || echo 1)"
+done
 
 echo "wayland: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -1,7 +1,8 @@
 // vpointer.cpp: the Wayland end-to-end tests' pointer. Makes a virtual pointer on a wlroots
 // compositor's seat and moves it, relative, by each DX,DY given, one motion event each, a
-// tenth of a second apart; "click" presses and releases the left button.
-//   usage: vpointer DX,DY|click...
+// tenth of a second apart; "click" presses and releases the left button, "scroll" turns the
+// wheel a notch.
+//   usage: vpointer DX,DY|click|scroll...
 #include <linux/input-event-codes.h>
 #include <unistd.h>
 #include <wayland-client.h>
@@ -55,6 +56,11 @@ int main(int argc, char** argv) {
       zwlr_virtual_pointer_v1_frame(pointer);
       zwlr_virtual_pointer_v1_button(pointer, Milliseconds(), BTN_LEFT,
                                      WL_POINTER_BUTTON_STATE_RELEASED);
+    } else if (step == "scroll") {
+      zwlr_virtual_pointer_v1_axis_source(pointer, WL_POINTER_AXIS_SOURCE_WHEEL);
+      zwlr_virtual_pointer_v1_axis_discrete(pointer, Milliseconds(),
+                                            WL_POINTER_AXIS_VERTICAL_SCROLL,
+                                            wl_fixed_from_int(15), 1);
     } else {
       double dx = 0, dy = 0;
       if (std::sscanf(step.c_str(), "%lf,%lf", &dx, &dy) != 2) {
