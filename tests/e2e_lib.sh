@@ -12,7 +12,8 @@ wait_for() {  # seconds command...: polls until the command succeeds, for that l
   until "$@"; do [ $SECONDS -ge $end ] && return 1; sleep 0.1; done
 }
 
-start_vapryx() {  # args...
+start_vapryx() {  # args...; one a failed check left running is ended first
+  if [ -n "$vapryx_pid" ]; then kill "$vapryx_pid" 2>/dev/null; wait "$vapryx_pid" 2>/dev/null; fi
   "$vapryx" "$@" > "$work/stdout" 2> "$work/stderr" < /dev/null &
   vapryx_pid=$!
 }

@@ -13,8 +13,10 @@ start_compositor() {
     # with /dev bound may have it bare and root's (not the tmpfs a booted system mounts):
     # then the compositor gets one of its own, in a mount namespace of its own.
     if ! "${as[@]}" test -w /dev/shm; then
-      as=(unshare --mount --propagation private sh -c
-          'mount -t tmpfs -o mode=1777,nosuid,nodev shm /dev/shm && exec "$@"' sh "${as[@]}")
+      # A chroot's / is no mount point: then /dev is made private, so ours stays ours.
+      as=(unshare --mount --propagation unchanged sh -c
+          '{ mount --make-rprivate / 2> /dev/null || mount --make-rprivate /dev; } &&
+           mount -t tmpfs -o mode=1777,nosuid,nodev shm /dev/shm && exec "$@"' sh "${as[@]}")
     fi
   fi
   chmod 755 "$dir"

@@ -11,7 +11,7 @@ vapryx=$build/vapryx
 work=$(mktemp -d /tmp/vapryx-wayland.XXXXXX)
 # shellcheck source=../e2e_lib.sh
 . "$top/tests/e2e_lib.sh"
-compositor_pid= other_pid= seen=
+compositor_pid= other_pid= seen= box=
 py=/usr/bin/python3; [ -x "$py" ] || py=python3  # not a shim that starts slowly
 
 cleanup() {
@@ -182,7 +182,7 @@ check "--idle 2: nothing shown at first" $?
 wait_for 15 smoke_on HEADLESS-1 00ff00
 shown=$?
 check "  ... smoke after two seconds without input ($(grep -o 'org_kde_kwin_idle\|ext-idle-notify-v1' "$work/stderr" | head -1))" $shown
-"$vapryx" --idle 2 > /dev/null 2> "$work/second" < /dev/null
+timeout 10 "$vapryx" --idle 2 > /dev/null 2> "$work/second" < /dev/null
 check "  ... a second --idle says so in one line and exits 0 ($(head -c 80 "$work/second"))" \
   "$([ $? -eq 0 ] && [ "$(wc -l < "$work/second")" -eq 1 ] && echo 0 || echo 1)"
 swaymsg create_output > /dev/null
@@ -208,7 +208,7 @@ check "  ... SIGTERM ends it within 1 s (status $exit_code)" "$(status_is 143)"
 WAYLAND_DEBUG=client start_vapryx --background --color 00ff00
 wait_for 30 smoke_on HEADLESS-1 00ff00
 check "--background: smoke on the green ramp, over swaybg's wallpaper" $?
-"$vapryx" --background > /dev/null 2> "$work/second" < /dev/null
+timeout 10 "$vapryx" --background > /dev/null 2> "$work/second" < /dev/null
 check "  ... a second --background says so in one line and exits 0" \
   "$([ $? -eq 0 ] && [ "$(wc -l < "$work/second")" -eq 1 ] && echo 0 || echo 1)"
 swaymsg create_output > /dev/null
