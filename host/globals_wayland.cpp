@@ -102,10 +102,5 @@ const char* MissingGlobals() {
   if (Host.wmBase == nullptr && Host.layerShell == nullptr) {
     return "the compositor offers neither wlr-layer-shell nor xdg-shell";
   }
-  if (mode == Mode::Idle && Host.seats.empty()) return "--idle needs a seat, and the compositor has none";
-  if (mode == Mode::Idle && !CanTellIdleness()) {
-    return "--idle needs the compositor to say when the user is idle "
-           "(ext-idle-notify-v1 or org_kde_kwin_idle), and it does not";
-  }
   return nullptr;
 }

@@ -19,13 +19,25 @@ const org_kde_kwin_idle_timeout_listener kKdeIdleListener = {KdeIdle, KdeResumed
 
 bool CanTellIdleness() { return Host.idleNotifier != nullptr || Host.kdeIdle != nullptr; }
 
+const char* StartIdleness() {
+  Host.idleStarted = true;
+  if (CanTellIdleness() && !Host.seats.empty()) {
+    WatchIdleness();
+    return nullptr;
+  }
+  if (WatchMutterIdleness(static_cast<uint32_t>(Host.options.idleSeconds) * 1000)) return nullptr;
+  if (CanTellIdleness()) return "--idle needs a seat, and the compositor has none";
+  return "--idle needs the compositor to say when the user is idle (ext-idle-notify-v1, "
+         "org_kde_kwin_idle, or GNOME's org.gnome.Mutter.IdleMonitor), and it does not";
+}
+
 const char* IdleProtocolName() {
-  return Host.idleNotifier != nullptr ? "ext-idle-notify-v1" : "org_kde_kwin_idle";
+  if (Host.idleNotifier != nullptr) return "ext-idle-notify-v1";
+  return Host.kdeIdle != nullptr ? "org_kde_kwin_idle" : "org.gnome.Mutter.IdleMonitor";
 }
 
 void WatchIdleness() {
-  if (Host.options.mode != ProgramOptions::Mode::Idle || Host.idleSeat != nullptr ||
-      Host.seats.empty() || !CanTellIdleness()) {
+  if (!Host.idleStarted || Host.idleSeat != nullptr || Host.seats.empty() || !CanTellIdleness()) {
     return;
   }
   Host.idleSeat = Host.seats.front();

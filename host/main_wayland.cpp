@@ -87,12 +87,15 @@ bool DrawDueScreens(long* frames) {
 // The loop only dispatches: the compositor's events, then the surfaces that are due.
 int Run() {
   wl_display* d = Host.display;
-  pollfd connection = {wl_display_get_fd(d), POLLIN, 0};
+  pollfd fds[2] = {{wl_display_get_fd(d), POLLIN, 0}, {MutterBusFd(), 0, 0}};
+  pollfd& connection = fds[0];
   double reportStart = Now();
   long frames = 0;
   while (!Host.done) {
     // Before the frames: what it dispatches may be a surface's frame callback.
     if (!DispatchDecorations()) return LostConnection();
+    // The bus asks for nothing in the poll while it holds messages not yet handled.
+    if (!DispatchMutterBus()) return Fail("lost the connection to the session bus");
     if (!DrawDueScreens(&frames)) return Fail("cannot have shared memory for a picture");
     const double now = Now();
     if (Host.options.verbose && now - reportStart >= 5.0) {
@@ -116,8 +119,9 @@ int Run() {
       }
       connection.events |= POLLOUT;
     }
+    fds[1].events = MutterBusEvents();
     // Computed after everything queued was dispatched, which may have made a surface due.
-    const int ready = poll(&connection, 1, WaitMilliseconds());
+    const int ready = poll(fds, fds[1].fd >= 0 ? 2 : 1, WaitMilliseconds());
     if (ready > 0 && (connection.revents & POLLIN)) {
       if (wl_display_read_events(d) < 0) return LostConnection();
     } else {
@@ -138,14 +142,16 @@ bool FirstInSession(Mode mode) {
   const char* display = std::getenv("WAYLAND_DISPLAY");
   if (runtime == nullptr || *runtime == '\0') return true;
   std::string socket = display != nullptr && *display != '\0' ? display : "wayland-0";
-  std::replace(socket.begin(), socket.end(), '/', '_');  // an absolute socket path
+  if (socket[0] != '/') socket = std::string(runtime) + "/" + socket;  // one name per socket
+  std::replace(socket.begin(), socket.end(), '/', '_');
   const std::string path = std::string(runtime) + "/vapryx-" + socket +
                            (mode == Mode::Idle ? "-idle" : "-background") + ".lock";
   const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
   if (fd < 0) return true;  // no lock to be had: better two than none
   if (flock(fd, LOCK_EX | LOCK_NB) == 0) return true;  // kept open: held for the run
+  const int error = errno;
   close(fd);
-  return errno != EWOULDBLOCK;
+  return error != EWOULDBLOCK;
 }
 
 }  // namespace
@@ -183,28 +189,32 @@ int RunWayland(const ProgramOptions& options, bool fallBack) {
   Host.modes = ModeState{options.mode, false};
   const Mode mode = options.mode;
   if (options.fps) return Fail("--fps draws on X11 only; on Wayland leave it out");
+  // A connection handed over (swaylock-plugin's): how many run is the giver's to say.
+  const bool handedOver = std::getenv("WAYLAND_SOCKET") != nullptr;
+  Host.display = wl_display_connect(nullptr);
+  if (Host.display == nullptr) {
+    if (fallBack) return kNoWayland;
+    return Fail("cannot connect to the Wayland compositor (is WAYLAND_DISPLAY set?)");
+  }
   if (!Host.options.colorName.empty()) {
     std::string error;
     if (!ResolveColorName(Host.options.colorName, &Host.options.settings.color, &error)) {
       return Fail(error);
     }
   }
-  Host.display = wl_display_connect(nullptr);
-  if (Host.display == nullptr) {
-    if (fallBack) return kNoWayland;
-    return Fail("cannot connect to the Wayland compositor (is WAYLAND_DISPLAY set?)");
-  }
   ListenToRegistry();
   if (wl_display_roundtrip(Host.display) < 0 || wl_display_roundtrip(Host.display) < 0) {
     return LostConnection();
   }
   if (const char* missing = MissingGlobals()) return Fail(missing);
-  if ((mode == Mode::Idle || mode == Mode::Background) && !FirstInSession(mode)) {
+  if ((mode == Mode::Idle || mode == Mode::Background) && !handedOver && !FirstInSession(mode)) {
     std::fprintf(stderr, "vapryx: %s runs already in this session\n",
                 mode == Mode::Idle ? "--idle" : "--background");
     return 0;
   }
-  WatchIdleness();
+  if (mode == Mode::Idle) {
+    if (const char* why = StartIdleness()) return Fail(why);
+  }
   if (mode == Mode::Idle && Host.options.verbose) {
     std::fprintf(stderr, "vapryx: waiting for %d s without input (%s)\n", Host.options.idleSeconds,
                  IdleProtocolName());
@@ -221,6 +231,7 @@ int RunWayland(const ProgramOptions& options, bool fallBack) {
                                             : "fullscreen windows (no layer shell)");
   }
   const int status = Run();
+  EndMutterIdleness();
   Hide();
   EndDecorations();
   wl_display_flush(Host.display);

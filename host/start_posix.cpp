@@ -35,7 +35,7 @@ bool ResolveColorName(const std::string& name, uint32_t* color, std::string* err
     size_t got;
     while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) text.append(chunk, got);
     const bool failed = std::ferror(file) != 0;
-    if (failed && firstError == 0) firstError = errno != 0 ? errno : EIO;
+    if (failed && firstError == 0) firstError = EIO;
     std::fclose(file);
     if (failed) continue;
     if (FindColorName(text, name, color)) return true;

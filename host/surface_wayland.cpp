@@ -87,7 +87,10 @@ void LayerConfigure(void* data, zwlr_layer_surface_v1* layer, uint32_t serial, u
 void LayerClosed(void* data, zwlr_layer_surface_v1*) {
   Screen* s = static_cast<Screen*>(data);
   const uintptr_t name = s->outputName;
+  // One closed as soon as it was made stays closed: no loop with the compositor.
+  const bool again = Now() - s->made >= 1.0;
   DropScreen(s);
+  if (!again) return;
   wl_callback_add_listener(wl_display_sync(Host.display), &kSurfaceClosedListener,
                            reinterpret_cast<void*>(name));
 }
@@ -204,6 +207,7 @@ void AddScreen(uint32_t outputName, wl_output* output) {
   s->outputName = outputName;
   s->output = output;
   s->frameDue = true;
+  s->made = Now();
   const uint32_t seed = Host.options.haveSeed ? Host.options.seed : FreshSeed();
   if (Host.options.verbose) std::fprintf(stderr, "vapryx: seed %u\n", seed);
   // The unused byte set too: Weston's captures read XRGB pixels as ARGB.
@@ -235,6 +239,10 @@ void AddScreen(uint32_t outputName, wl_output* output) {
 }
 
 void DropScreen(Screen* s) {
+  // A destroyed surface gets no leave, and its address may come back as another's.
+  for (Seat* seat : Host.seats) {
+    if (seat->pointerOn == s->surface) seat->pointerOn = nullptr;
+  }
   Host.screens.erase(std::remove(Host.screens.begin(), Host.screens.end(), s), Host.screens.end());
   DestroyScreen(s);
 }

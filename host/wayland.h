@@ -8,7 +8,8 @@
 //   main_wayland.cpp     start-up, the modes' actions carried out, the loop
 //
 // Each protocol callback turns its event into a ModeEvent (host/modes.h) and hands it to
-// HandleModeEvent; what to show, hide or end is decided there and nowhere else.
+// HandleModeEvent, where what to show, hide or end is decided; a surface the compositor
+// closed is only forgotten where it closed.
 #pragma once
 #include <wayland-client.h>
 
@@ -53,6 +54,7 @@ struct Screen {
   int32_t pendingWidth, pendingHeight;
   bool reshape;
   double nextFrame;
+  double made;  // when it was made
   SaverCore* saver;
   FieldCrop crop;
   ShmPictures pictures;
@@ -89,7 +91,8 @@ struct WaylandHost {
   org_kde_kwin_idle* kdeIdle;
   ext_idle_notification_v1* idleNotification;
   org_kde_kwin_idle_timeout* kdeTimeout;
-  Seat* idleSeat;  // the seat whose idleness is watched
+  bool idleStarted;  // --idle has begun watching (not during the start-up roundtrips)
+  Seat* idleSeat;    // the seat whose idleness is watched
   std::vector<Output> outputs;
   std::vector<Seat*> seats;
   std::vector<Screen*> screens;
@@ -133,10 +136,21 @@ void RemoveSeat(uint32_t name);
 void ResetPointerTravel();
 
 // idle_wayland.cpp
-// Whether the compositor can tell idleness.
+// Whether the compositor can tell idleness through a Wayland protocol.
 bool CanTellIdleness();
+// Starts watching idleness, by a protocol or else GNOME's D-Bus service; why not, or null.
+const char* StartIdleness();
 // Watches the first seat's idleness, where none is watched yet.
 void WatchIdleness();
 // The watched seat is going: watch another, if there is one.
 void ForgetIdleSeat(Seat* seat);
 const char* IdleProtocolName();
+
+// idle_mutter.cpp: GNOME's IdleMonitor on the session bus, where no protocol tells idleness.
+bool WatchMutterIdleness(uint32_t milliseconds);
+// The bus connection for the loop's poll: -1 where there is none.
+int MutterBusFd();
+short MutterBusEvents();
+// Handles what the bus brought; false when the connection is lost.
+bool DispatchMutterBus();
+void EndMutterIdleness();

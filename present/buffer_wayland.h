@@ -1,7 +1,7 @@
-// buffer_wayland.h: the field-sized pictures a Wayland surface shows, in shared memory
-// (wl_shm), two of them so that one is drawn while the compositor reads the other. The
-// compositor scales them (wp_viewporter): the client sends the field's bytes whatever the
-// monitor's size.
+// buffer_wayland.h: the pictures a Wayland surface shows, of the part of the field it shows,
+// in shared memory (wl_shm), two of them so that one is drawn while the compositor reads the
+// other. The compositor scales them (wp_viewporter): the client sends the field's bytes
+// whatever the monitor's size.
 #pragma once
 #include <wayland-client.h>
 

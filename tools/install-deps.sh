@@ -8,7 +8,8 @@ native=(make cmake ninja-build g++ googletest libbenchmark-dev libpng-dev
         libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-liberation x11-common strace libx11-dev libxext-dev libxrender-dev xvfb xdotool
         python3 libgif-dev dpkg-dev file man-db imagemagick xscreensaver xscreensaver-data
         libwayland-dev wayland-protocols librust-wayland-protocols-dev plasma-wayland-protocols
-        libdecor-0-dev libdecor-0-plugin-1-cairo sway weston grim wtype)
+        libdecor-0-dev libdecor-0-plugin-1-cairo sway weston grim wtype
+        libsystemd-dev dbus kwin-wayland mutter desktop-file-utils python3-gi gir1.2-glib-2.0)
 windows=(g++-mingw-w64-x86-64-posix wine wine64)
 gui=(xvfb xdotool x11-utils imagemagick fonts-liberation fonts-wine
      xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils python3)

@@ -24,16 +24,16 @@ cleanup() {
 trap cleanup EXIT
 
 exec 3> "$work/display"
-Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp -noreset > "$work/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -screen 0 1366x768x24 -nolisten tcp -noreset > "$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 exec 3>&-
 wait_for 10 test -s "$work/display" || { echo "x11: Xvfb did not start"; exit 1; }
 export DISPLAY=":$(head -n1 "$work/display")"
 
 # A window of the helper's, kept until the helper is ended.
-make_window() {  # WxH
+make_window() {  # WxH [argb]
   rm -f "$work/window"
-  "$helper" window "$1" > "$work/window" < /dev/null &
+  "$helper" window "$@" > "$work/window" < /dev/null &
   window_pid=$!
   wait_for 10 test -s "$work/window" && window=$(head -n1 "$work/window")
 }
@@ -189,32 +189,38 @@ start_display() {
   export DISPLAY=":$(head -n1 "$work/display")"
 }
 
-# The picture read back, stopped mid-run, against the frame of the same saver that the
-# helper opens itself, drawn through the mapping every scaling follows (FitFieldToWindow).
+# The picture of a --verbose vapryx in $window (WxH), stopped mid-run, read back against the
+# frame of the seed it names that the helper opens itself, drawn through the mapping every
+# scaling follows (FitFieldToWindow); sets result, and ends vapryx and the window. Only from
+# a vapryx still running and showing smoke: the black window of one that is gone matches the
+# helper's first frame. Smoke well above the text band, so that many rows and columns differ.
 stopped() { [ "$(awk '{print $3}' "/proc/$1/stat" 2>/dev/null)" = T ]; }
+read_back() {  # WxH compare-options...
+  local top=(0 0 "${1%x*}" $((${1#*x} / 4))); shift
+  result="no smoke from a running vapryx"
+  if wait_for 30 smoke_in "$window" "${top[@]}" && kill -STOP "$vapryx_pid" 2> /dev/null &&
+    wait_for 5 stopped "$vapryx_pid" && smoke_in "$window" "${top[@]}"; then
+    result=$("$helper" compare "$window" --seed "$(sed -n 's/^vapryx: seed //p' "$work/stderr")" \
+      "$@" 2>&1)
+  fi
+  kill -CONT "$vapryx_pid" 2> /dev/null
+  stop_vapryx
+  end_window
+}
 compare_picture() {  # description WxH plain|argb [VAR=value...]
-  local what=$1 size=$2 kind=$3 result; shift 3
-  rm -f "$work/window"
-  "$helper" window "$size" "$kind" > "$work/window" < /dev/null &
-  window_pid=$!
-  wait_for 10 test -s "$work/window" && window=$(head -n1 "$work/window")
+  local what=$1 size=$2 kind=$3; shift 3
+  make_window "$size" "$kind"
   env "$@" "$vapryx" --window-id "$window" --seed 21 --color 3080ff --verbose \
     > "$work/stdout" 2> "$work/stderr" < /dev/null &
   vapryx_pid=$!
-  # Smoke well above the text band too, so that many rows and columns differ.
-  wait_for 30 smoke_in "$window" 0 0 "${size%x*}" $((${size#*x} / 4))
-  kill -STOP "$vapryx_pid"
-  wait_for 5 stopped "$vapryx_pid"
-  result=$("$helper" compare "$window" --seed 21 --color 3080ff 2>&1)
-  kill -CONT "$vapryx_pid"
-  stop_vapryx
-  end_window
+  read_back "$size" --color 3080ff
   check "$what, $size: the mapping's picture, pixel for pixel, opaque ($result)" \
     "$(case "$result" in frame*" pixelsOff 0 "*" transparent 0") echo 0 ;; *) echo 1 ;; esac)"
 }
 
-# Scaled by the X server (RENDER) and by us, at 16:9, 4:3 and a narrow window.
-for size in 1280x720 800x600 300x400; do
+# Scaled by the X server (RENDER) and by us, at 16:9, 4:3, a narrow window, and 1366x768,
+# whose transform has another offset across than down.
+for size in 1280x720 800x600 300x400 1366x768; do
   compare_picture "scaled by the X server" "$size" plain
   grep -q "the X server scales" "$work/stderr"
   check "  ... and it said the X server scales" $?
@@ -235,14 +241,7 @@ check "two started together draw with their own seeds ($seed1, $seed2)" \
   "$([ -n "$seed1" ] && [ -n "$seed2" ] && [ "$seed1" != "$seed2" ] && echo 0 || echo 1)"
 make_window 400x300
 start_vapryx --window-id "$window" --verbose
-wait_for 30 smoke_in "$window" 0 0 400 75
-kill -STOP "$vapryx_pid"
-wait_for 5 stopped "$vapryx_pid"
-seed=$(sed -n 's/^vapryx: seed //p' "$work/stderr")
-result=$("$helper" compare "$window" --seed "${seed:-0}" 2>&1)
-kill -CONT "$vapryx_pid"
-stop_vapryx
-end_window
+read_back 400x300
 check "the seed it names draws its picture ($result)" \
   "$(case "$result" in frame*" pixelsOff 0 "*) echo 0 ;; *) echo 1 ;; esac)"
 
@@ -263,23 +262,24 @@ printf '<?xml version="1.0"?>\n<fontconfig><dir>%s/nofonts</dir></fontconfig>\n'
 says_why "a text of blanks" "has no outline" FONTCONFIG_FILE=/etc/fonts/fonts.conf --text "   "
 says_why "no font at all" "no installed font" FONTCONFIG_FILE="$work/nofonts.conf"
 
-# Every TrueColor depth, both ways of scaling, and displays without RENDER or MIT-SHM.
-while read -r what kind words xvfb; do
+# Every TrueColor depth, both ways of scaling, and displays without RENDER or MIT-SHM; an
+# ARGB window with bars, which must be opaque black.
+while read -r what kind size words xvfb; do
   # shellcheck disable=SC2086
   start_display $xvfb
   for scale in server client; do
-    compare_picture "$what, $scale scaling" 640x400 "$kind" "VAPRYX_SCALE=$scale"
+    compare_picture "$what, $scale scaling" "$size" "$kind" "VAPRYX_SCALE=$scale"
     if [ "$words" != - ]; then
       grep -q "$words" "$work/stderr"
       check "  ... and it said '$words'" $?
     fi
   done
 done <<'TABLE'
-16-bit plain - -screen 0 800x600x16
-30-bit plain - -screen 0 800x600x30
-32-bit-ARGB argb - -screen 0 800x600x24
-no-RENDER plain scaled.here -screen 0 800x600x24 -extension RENDER
-no-MIT-SHM plain in.the.X.protocol -screen 0 800x600x24 -extension MIT-SHM
+16-bit plain 640x400 - -screen 0 800x600x16
+30-bit plain 640x400 - -screen 0 800x600x30
+32-bit-ARGB argb 400x400 - -screen 0 800x600x24
+no-RENDER plain 640x400 scaled.here -screen 0 800x600x24 -extension RENDER
+no-MIT-SHM plain 640x400 in.the.X.protocol -screen 0 800x600x24 -extension MIT-SHM
 TABLE
 
 # Signals during start-up and resizes leave no shared memory segment behind.
