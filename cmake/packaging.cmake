@@ -21,6 +21,36 @@ add_custom_target(vapryx_man ALL DEPENDS ${CMAKE_BINARY_DIR}/vapryx.6.gz)
 install(FILES ${CMAKE_BINARY_DIR}/vapryx.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 install(FILES README.md res/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
+# The menu entry, and its icon in the hicolor theme made from res/vapryx.ico's pictures
+# (48, 32 and 16 pixels, in that order); the larger sizes are its 48 scaled up. Stripped of
+# ImageMagick's dates, the same bytes on every build.
+install(FILES res/vapryx.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+find_program(CONVERT convert)
+if(CONVERT)
+  set(sizes 16 32 48 64 128 256)
+  set(frames 2 1 0 0 0 0)
+  set(resizes 0 0 0 1 1 1)
+  set(icons)
+  foreach(size frame resize IN ZIP_LISTS sizes frames resizes)
+    set(folder ${CMAKE_BINARY_DIR}/icons/${size}x${size})
+    set(scale)
+    if(resize)
+      set(scale -filter Lanczos -resize ${size}x${size})
+    endif()
+    add_custom_command(OUTPUT ${folder}/vapryx.png
+                       COMMAND ${CMAKE_COMMAND} -E make_directory ${folder}
+                       COMMAND ${CONVERT} ${CMAKE_SOURCE_DIR}/res/vapryx.ico[${frame}] ${scale} -strip
+                               -define png:exclude-chunks=date,time PNG32:${folder}/vapryx.png
+                       DEPENDS res/vapryx.ico VERBATIM)
+    list(APPEND icons ${folder}/vapryx.png)
+    install(FILES ${folder}/vapryx.png
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+  endforeach()
+  add_custom_target(vapryx_icons ALL DEPENDS ${icons})
+else()
+  message(WARNING "no ImageMagick (convert): the package goes without the menu's icons")
+endif()
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vapryx)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -29,8 +59,9 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "coloured smoke pouring out of a text, for
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "A slowly moving cloud of coloured smoke pours out of the flickering outline of a short
 text, in a font of your choice. The smoke rises above the middle of the screen and sinks
-below it, parting left and right along a wavy line. Run 'vapryx --register' once to list
-it in XScreenSaver's settings.")
+below it, parting left and right along a wavy line. Run 'vapryx --register' once to make
+it the screen saver: in a Wayland session an autostart entry, in an X session a line in
+XScreenSaver's programs list.")
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

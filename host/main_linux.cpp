@@ -18,13 +18,30 @@ int main(int argc, char** argv) {
   if (options.help) return std::fputs(kProgramUsage, stdout), 0;
   if (options.version) return std::printf("%s\n", kProgramVersion), 0;
   if (options.registerOnly || options.unregisterOnly) {
-    // What it registers is the plain command; settings belong to XScreenSaver's dialog.
-    const char* option = options.registerOnly ? "--register" : "--unregister";
-    if (argc != 2) return Fail(std::string(option) + " takes no other options");
-    std::string message;
-    const int status = options.registerOnly ? RegisterWithXScreenSaver(&message)
-                                            : UnregisterFromXScreenSaver(&message);
+    // A Wayland session starts the saver from an autostart entry, with its settings; for
+    // XScreenSaver it is the plain command, whose settings belong to XScreenSaver's dialog.
+    const char* display = std::getenv("WAYLAND_DISPLAY");
+    const char* session = std::getenv("XDG_SESSION_TYPE");
+    const bool wayland = (display != nullptr && *display != '\0') ||
+                         (session != nullptr && std::string(session) == "wayland");
+    const bool settings = !options.settingArguments.empty() || options.idleSeconds != 0;
+    if (!wayland && settings) {
+      return Fail("in an X session --register takes no other options: XScreenSaver's "
+                  "settings dialog holds the settings");
+    }
+    std::string message, command;
+    int status;
+    if (wayland) {
+      status = options.registerOnly
+                   ? RegisterAutostart(options.idleSeconds != 0 ? options.idleSeconds : 300,
+                                       options.settingArguments, &message, &command)
+                   : UnregisterAutostart(&message);
+    } else {
+      status = options.registerOnly ? RegisterWithXScreenSaver(&message)
+                                    : UnregisterFromXScreenSaver(&message);
+    }
     WriteMessage(status == 0 ? stdout : stderr, "vapryx", message);
+    if (status == 0 && !command.empty()) WriteMessage(stdout, "vapryx", command);
     return status;
   }
 

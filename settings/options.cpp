@@ -47,8 +47,10 @@ const char kProgramUsage[] =
     "  --delay MICROSECONDS   time between frames, 0..1000000 (default 33000)\n"
     "  --fps                  show the frame rate in a corner (X11)\n"
     "  --verbose              say which font face is used, and the frame rate every 5 s\n"
-    "  --register             add \"Vapryx\" to the programs list in ~/.xscreensaver, then exit\n"
-    "  --unregister           take out the line --register added, then exit\n"
+    "  --register             make it the screen saver, then exit: on Wayland an autostart\n"
+    "                         entry running --idle (300 unless given) with the settings\n"
+    "                         given; on X11 \"Vapryx\" in the programs list of ~/.xscreensaver\n"
+    "  --unregister           take out what --register added, then exit\n"
     "  --help, --version\n"
     "\n"
     "One or two dashes are the same. Its own window closes on a key press or a click;\n"
@@ -231,7 +233,8 @@ int ParseProgramOptions(int argc, const char* const* argv, ProgramOptions* optio
                         std::string* error) {
   SettingOptions given;
   ProgramOptions::Server server = ProgramOptions::Server::Automatic;
-  int servers = 0, modes = 0;  // which of them were given, one bit each
+  int servers = 0, modes = 0;   // which of them were given, one bit each
+  std::string notWithRegister;  // the first option --register does not write into its entry
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
     std::string name = arg;
@@ -262,6 +265,9 @@ int ParseProgramOptions(int argc, const char* const* argv, ProgramOptions* optio
         *error = "option --" + name + " takes no value";
         return 0;
       }
+      const bool aside = name == "register" || name == "unregister" || name == "help" ||
+                         name == "h" || name == "version";  // the last three: nothing runs
+      if (!aside && notWithRegister.empty()) notWithRegister = name;
       if (name == "root") options->root = true;
       if (name == "fps") options->fps = true;
       if (name == "verbose") options->verbose = true;
@@ -284,6 +290,11 @@ int ParseProgramOptions(int argc, const char* const* argv, ProgramOptions* optio
     }
     const int setting = ReadSettingOption(name, value, false, &given, error);
     if (setting < 0) return 0;
+    if (setting > 0 && name != "seed") {
+      options->settingArguments.insert(options->settingArguments.end(), {"--" + name, value});
+      continue;
+    }
+    if (name != "idle" && notWithRegister.empty()) notWithRegister = name;
     if (setting > 0) continue;
     long long v = 0;
     if (name == "idle") {
@@ -307,6 +318,21 @@ int ParseProgramOptions(int argc, const char* const* argv, ProgramOptions* optio
     } else {
       options->delay = static_cast<int32_t>(v);
     }
+  }
+  // --register writes the settings and --idle's time into an autostart entry; the rest
+  // would change what runs, or nothing.
+  if (options->registerOnly && options->unregisterOnly) {
+    *error = "--register and --unregister: choose one";
+    return 0;
+  }
+  if (options->unregisterOnly &&
+      (!notWithRegister.empty() || !options->settingArguments.empty() || modes != 0)) {
+    *error = "--unregister takes no other options";
+    return 0;
+  }
+  if (options->registerOnly && !notWithRegister.empty()) {
+    *error = "--register goes with the settings and --idle only, not --" + notWithRegister;
+    return 0;
   }
   if (servers == 3) {
     *error = "--x11 and --wayland: choose one";

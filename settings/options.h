@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "settings/settings.h"
 
@@ -41,9 +42,12 @@ struct ProgramOptions {
   bool verbose = false;
   bool help = false;
   bool version = false;
-  bool registerOnly = false;    // --register: add it to ~/.xscreensaver and exit
+  bool registerOnly = false;    // --register: make it the screen saver, and exit
   bool unregisterOnly = false;  // --unregister: take out what --register added, and exit
   std::string colorName;        // --color by X11 name ("orange"): resolved by the display
+  // The settings options as given (name with its dashes, then value), in order: what the
+  // command --register writes in an autostart entry runs with.
+  std::vector<std::string> settingArguments;
   // Which display server: X11 unless $WAYLAND_DISPLAY is set, or as --x11 / --wayland say.
   enum class Server { Automatic, X11, Wayland } server = Server::Automatic;
   // What it shows on Wayland: its own window, the saver on every monitor, the saver after

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <vector>
 
+#include "settings/autostart.h"
 #include "settings/programs_list.h"
 #include "settings/replace_files.h"
 
@@ -174,7 +175,138 @@ int ChangePreferences(bool add, std::string* message) {
   return *message = path + " kept changing while it was being edited; left as it was", 1;
 }
 
+// The XDG autostart entry's path, by the base directory rules: $XDG_CONFIG_HOME where it is
+// an absolute path, else ~/.config.
+std::string AutostartPath() {
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  if (config != nullptr && config[0] == '/')
+    return std::string(config) + "/autostart/vapryx.desktop";
+  const std::string home = HomeFolder();
+  return home.empty() ? "" : home + "/.config/autostart/vapryx.desktop";
+}
+
+// Makes `folder` and the folders above it that are missing, private as the base directory
+// rules want; false with errno's text in `why`.
+bool MakeFolders(const std::string& folder, std::string* why) {
+  for (size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
+    const std::string part = folder.substr(0, slash);
+    if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
+      return *why = std::strerror(errno), false;
+    if (slash == std::string::npos) break;
+  }
+  struct stat info;
+  if (stat(folder.c_str(), &info) != 0) return *why = std::strerror(errno), false;
+  if (!S_ISDIR(info.st_mode)) return *why = "it is not a folder", false;
+  return true;
+}
+
+// How the entry names this program: "vapryx" where that is what PATH finds, else its own
+// path (a build folder's copy), so that login starts this one.
+std::string ProgramWord() {
+  char self[PATH_MAX];
+  if (realpath("/proc/self/exe", self) == nullptr) return "vapryx";
+  struct stat mine, found;
+  if (stat(self, &mine) != 0) return "vapryx";
+  const char* path = std::getenv("PATH");
+  std::string folders = path != nullptr ? path : "";
+  for (size_t start = 0; start <= folders.size();) {
+    size_t end = folders.find(':', start);
+    if (end == std::string::npos) end = folders.size();
+    const std::string folder = end > start ? folders.substr(start, end - start) : ".";
+    const std::string candidate = folder + "/vapryx";
+    start = end + 1;
+    if (access(candidate.c_str(), X_OK) != 0) continue;
+    // The first one found is the one a login would run.
+    const bool same = stat(candidate.c_str(), &found) == 0 && found.st_dev == mine.st_dev &&
+                      found.st_ino == mine.st_ino;
+    return same ? "vapryx" : self;
+  }
+  return self;
+}
+
+// What is at the entry's path: nothing, or our entry (its bytes in `bytes`), or else (a
+// file not ours, or one it cannot read) a message.
+enum class Entry { Absent, Ours, Failed };
+Entry ReadEntry(const std::string& path, std::string* bytes, std::string* message) {
+  struct stat info;
+  if (lstat(path.c_str(), &info) != 0) {
+    if (errno == ENOENT) return Entry::Absent;
+    *message = "cannot read " + path + ": " + std::strerror(errno) + "; left as it was";
+    return Entry::Failed;
+  }
+  std::string why;
+  if (S_ISREG(info.st_mode) && !ReadAll(path, bytes, &why)) {
+    *message = "cannot read " + path + ": " + why + "; left as it was";
+    return Entry::Failed;
+  }
+  // A link, a folder, or a file without our mark: someone else's, never ours to change.
+  if (!S_ISREG(info.st_mode) || !IsOurAutostartEntry(*bytes)) {
+    *message = path + " was not written by vapryx --register; left as it is";
+    return Entry::Failed;
+  }
+  return Entry::Ours;
+}
+
 }  // namespace
+
+int RegisterAutostart(int idleSeconds, const std::vector<std::string>& arguments,
+                      std::string* message, std::string* command) {
+  const std::string path = AutostartPath();
+  if (path.empty()) return *message = "cannot tell the home folder (HOME is not set)", 1;
+  std::vector<std::string> words = {"--idle", std::to_string(idleSeconds)};
+  words.insert(words.end(), arguments.begin(), arguments.end());
+  const std::string program = ProgramWord();
+  std::string entry, old, why;
+  if (!BuildAutostartEntry(program, words, &entry, &why)) return *message = why, 1;
+  const std::string shell = ShellCommand(program, words);
+
+  const Entry before = ReadEntry(path, &old, message);
+  if (before == Entry::Failed) return 1;
+  if (!MakeFolders(Folder(path), &why))
+    return *message = "cannot make the folder " + Folder(path) + ": " + why, 1;
+  *command = "on sway and other wlroots desktops, which read no autostart folder, add to the "
+             "config instead: exec " + shell;
+  if (before == Entry::Ours && old == entry)
+    return *message = path + " already starts " + shell + " at login; left as it was", 0;
+
+  auto write = [&](size_t, const std::string& temporary, std::string* reason) {
+    if (!WritePreferences(temporary, entry, 0644, nullptr, reason)) return false;
+    // Last before the rename: is what is there still what was read?
+    std::string now, ignored;
+    const Entry after = ReadEntry(path, &now, &ignored);
+    if (after == before && now == old) return true;
+    return *reason = "it changed while it was being written", false;
+  };
+  std::string failed;
+  if (!ReplaceFiles({path}, write, &failed, &why)) {
+    return *message = "cannot write " + path + ": " + why + "; left as it was", 1;
+  }
+  const int folder = open(Folder(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder >= 0) fsync(folder), close(folder);
+  *message = std::string(before == Entry::Ours ? "replaced" : "wrote") + " the autostart entry " +
+             path + ": " + shell + " starts at login and shows the saver after " +
+             std::to_string(idleSeconds) + " s without input";
+  return 0;
+}
+
+int UnregisterAutostart(std::string* message) {
+  const std::string path = AutostartPath();
+  if (path.empty()) return *message = "cannot tell the home folder (HOME is not set)", 1;
+  std::string old;
+  switch (ReadEntry(path, &old, message)) {
+    case Entry::Failed:
+      return 1;
+    case Entry::Absent:
+      return *message = "no autostart entry " + path + " to take out; left as it was", 0;
+    case Entry::Ours:
+      break;
+  }
+  if (unlink(path.c_str()) != 0)
+    return *message = "cannot remove " + path + ": " + std::strerror(errno), 1;
+  return *message = "removed the autostart entry " + path +
+                    "; the saver running now stays until the session ends",
+         0;
+}
 
 int RegisterWithXScreenSaver(std::string* message) { return ChangePreferences(true, message); }
 

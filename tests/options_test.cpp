@@ -83,6 +83,9 @@ TEST(ParseProgramOptions, BadLinesNameTheOptionOnOneLine) {
       {"--idle", "0"}, {"--idle", "86401"}, {"--idle", "5s"}, {"--fullscreen=1"},
       {"--x11", "--wayland"}, {"--fullscreen", "--background"}, {"--idle", "9", "--fullscreen"},
       {"--root", "--wayland"}, {"--window-id", "7", "--background"}, {"--fullscreen", "--x11"},
+      {"--register", "--seed", "1"}, {"--register", "--delay", "9"},
+      {"--register", "--fullscreen"}, {"--register", "--unregister"},
+      {"--unregister", "--text", "x"}, {"--unregister", "--idle", "9"},
   };
   for (const auto& line : lines) {
     ProgramOptions o;
@@ -142,6 +145,31 @@ TEST(ParseProgramOptions, DisplayAndMode) {
     ASSERT_EQ(Parse(c.line, &o, &error), 1) << error;
     EXPECT_EQ(o.server, c.server);
     EXPECT_EQ(o.mode, c.mode);
+    EXPECT_EQ(o.idleSeconds, c.idle);
+  }
+}
+
+// What --register writes into the autostart entry: the settings as given, in order, with
+// one form of option, and --idle's time apart.
+TEST(ParseProgramOptions, RegisterKeepsTheSettingsAsGiven) {
+  using Args = std::vector<std::string>;
+  const struct {
+    std::vector<const char*> line;
+    Args kept;
+    int32_t idle;
+  } cases[] = {
+      {{"--register"}, {}, 0},
+      {{"--register", "--idle", "600", "-color=orange", "--text", "Hi there", "--font", ""},
+       {"--color", "orange", "--text", "Hi there", "--font", ""}, 600},
+      {{"-text=a", "--volume=3", "-register", "--resolution", "800x600", "--brightness", "0"},
+       {"--text", "a", "--volume", "3", "--resolution", "800x600", "--brightness", "0"}, 0},
+  };
+  for (const auto& c : cases) {
+    ProgramOptions o;
+    std::string error;
+    ASSERT_EQ(Parse(c.line, &o, &error), 1) << error;
+    EXPECT_TRUE(o.registerOnly);
+    EXPECT_EQ(o.settingArguments, c.kept);
     EXPECT_EQ(o.idleSeconds, c.idle);
   }
 }

@@ -2,7 +2,8 @@
 # vapryx --register and --unregister on real-looking preferences files: the one
 # XScreenSaver's settings program writes, one listing Vapryx already, one with it turned
 # off, none, one it cannot read, one it cannot make sense of, a link and a link to nothing,
-# a folder it cannot write, and one that another program saves while it is being edited.
+# a folder it cannot write, and one that another program saves while it is being edited;
+# in a Wayland session, the autostart entry instead.
 # Usage: tests/register/run.sh VAPRYX
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -28,8 +29,13 @@ home() {  # home NAME: a fresh home folder the user owns
   [ "$(id -u)" -eq 0 ] && chown 65534:65534 "$work/$1"
   echo "$work/$1"
 }
-register() {  # register HOME [--unregister]: runs it, output in HOME.out, status in rc
-  as_user env HOME="$1" "$vapryx" "${2:---register}" > "$1.out" 2>&1 < /dev/null
+# An X session, whatever session runs the tests.
+x11=(env -u WAYLAND_DISPLAY -u XDG_SESSION_TYPE -u XDG_CONFIG_HOME)
+register() {  # register HOME [OPTION...]: runs it (--register unless told), output in HOME.out, status in rc
+  local h=$1
+  shift
+  [ $# -gt 0 ] || set -- --register
+  as_user "${x11[@]}" HOME="$h" "$vapryx" "$@" > "$h.out" 2>&1 < /dev/null
   rc=$?
 }
 one_line() { [ "$(grep -c . "$1")" -eq 1 ]; }
@@ -120,7 +126,7 @@ chmod 755 "$h"
 # entry added to it.
 h=$(home concurrent)
 cp "$real" "$h/.xscreensaver" && chown --reference="$h" "$h/.xscreensaver"
-as_user env HOME="$h" ASAN_OPTIONS=detect_leaks=0 strace -f -o /dev/null -e trace=fsync -e inject=fsync:delay_exit=1000000 \
+as_user "${x11[@]}" HOME="$h" ASAN_OPTIONS=detect_leaks=0 strace -f -o /dev/null -e trace=fsync -e inject=fsync:delay_exit=1000000 \
   "$vapryx" --register > "$h.out" 2>&1 < /dev/null &
 editor=$!
 for _ in $(seq 100); do ls -A "$h" | grep -q 'vapryx-[0-9]' && break; sleep 0.1; done
@@ -129,11 +135,73 @@ wait "$editor"; rc=$?
 check "saved while being edited: exit 0, the other save kept, the entry added ($(cat "$h.out"))" \
   "$([ $rc -eq 0 ] && grep -q '^saved-meanwhile: True$' "$h/.xscreensaver" && grep -q -F -x -- "$entry" "$h/.xscreensaver" && echo 0 || echo 1)"
 
-# Not with other options: what it registers is the plain command.
-"$vapryx" --register --color ff0000 > /dev/null 2>&1 < /dev/null
-check "--register with another option exits 1" "$([ $? -eq 1 ] && echo 0 || echo 1)"
-"$vapryx" --unregister --seed 1 > /dev/null 2>&1 < /dev/null
-check "--unregister with another option exits 1" "$([ $? -eq 1 ] && echo 0 || echo 1)"
+# Not with other options in an X session: what it registers is the plain command.
+h=$(home x11-options)
+register "$h" --register --color=ff0000
+check "--register with another option exits 1 in an X session, writing nothing" \
+  "$([ $rc -eq 1 ] && [ -z "$(ls -A "$h")" ] && echo 0 || echo 1)"
+
+# A Wayland session: an autostart entry that runs --idle with the settings given, which
+# desktop-file-validate accepts and whose Exec line reads back as the arguments given.
+exec_words() {  # exec_words FILE: the Exec key's arguments, one a line, read by the rules
+  python3 - "$1" <<'PY'
+import re, sys
+value = next(l[5:] for l in open(sys.argv[1]).read().split("\n") if l.startswith("Exec="))
+value = re.sub(r"\\(.)", lambda m: {"s": " ", "n": "\n", "t": "\t", "r": "\r"}.get(m[1], m[1]), value)
+words, word, quoted, i, started = [], "", False, 0, False
+while i < len(value):
+    c = value[i]
+    if quoted and c == "\\": word, i = word + value[i + 1], i + 1
+    elif c == '"': quoted, started = not quoted, True
+    elif c == " " and not quoted:
+        if started: words.append(word)
+        word, started = "", False
+    else: word, started = word + c, True
+    i += 1
+words.append(word)
+print("\n".join(w.replace("%%", "%") for w in words))
+PY
+}
+# session variable | XDG_CONFIG_HOME under the home | our copy on PATH | options
+while IFS='|' read -r session config onpath options; do
+  h=$(home "wayland-$session-$config") name="$session${config:+, XDG_CONFIG_HOME}"
+  entry_file=$h/${config:-.config}/autostart/vapryx.desktop
+  eval "given=($options)"
+  path=/usr/bin:/bin program=$vapryx
+  [ "$onpath" = yes ] && path=$work:$path program=vapryx
+  as_user env -u WAYLAND_DISPLAY -u XDG_SESSION_TYPE -u XDG_CONFIG_HOME "$session" PATH="$path" HOME="$h" \
+    ${config:+XDG_CONFIG_HOME="$h/$config"} "$vapryx" --register "${given[@]}" > "$h.out" 2>&1 < /dev/null
+  rc=$?
+  idle=300; for ((i = 0; i < ${#given[@]}; i++)); do [ "${given[i]}" = --idle ] && idle=${given[i+1]}; done
+  expected=$(printf '%s\n' "$program" --idle "$idle"; for ((i = 0; i < ${#given[@]}; i += 2)); do
+    [ "${given[i]}" = --idle ] || printf '%s\n' "${given[i]}" "${given[i+1]}"; done)
+  check "$name: exit 0, two lines, the second the exec line ($(head -c 300 "$h.out"))" \
+    "$([ $rc -eq 0 ] && [ "$(wc -l < "$h.out")" -eq 2 ] && grep -q -F -- "exec $program --idle $idle" "$h.out" && echo 0 || echo 1)"
+  check "$name: the entry is valid, where it belongs, and nothing else is written" \
+    "$(desktop-file-validate "$entry_file" > /dev/null 2>&1 && [ "$(find "$h" -type f | wc -l)" -eq 1 ] && echo 0 || echo 1)"
+  check "$name: its Exec line reads back as the command: $(exec_words "$entry_file" 2>&1 | tr '\n' ' ')" \
+    "$([ "$(exec_words "$entry_file" 2>&1)" = "$expected" ] && echo 0 || echo 1)"
+done <<'ROWS'
+WAYLAND_DISPLAY=wayland-1||no|--idle 600 --color orange --text 'Hi "there" $HOME \ 100%' --font 'DejaVu Sans:bold'
+XDG_SESSION_TYPE=wayland|conf|yes|
+ROWS
+
+# Ours is replaced and removed; a file of that name that is not ours stays byte for byte.
+h=$(home wayland-again)
+wayland() { as_user env -u XDG_CONFIG_HOME WAYLAND_DISPLAY=wayland-1 HOME="$h" "$vapryx" "$@" > "$h.out" 2>&1 < /dev/null; rc=$?; }
+entry_file=$h/.config/autostart/vapryx.desktop
+wayland --register --volume 2 && wayland --register --idle 60
+check "ours again, other options: exit 0, replaced ($(cat "$h.out"))" \
+  "$([ $rc -eq 0 ] && grep -q replaced "$h.out" && grep -q -x "Exec=.* --idle 60" "$entry_file" && echo 0 || echo 1)"
+wayland --unregister
+check "--unregister: exit 0, ours removed" "$([ $rc -eq 0 ] && [ ! -e "$entry_file" ] && echo 0 || echo 1)"
+printf '[Desktop Entry]\nType=Application\nName=My saver\nExec=vapryx --idle 30\n' > "$entry_file"
+cp "$entry_file" "$work/theirs"
+for option in --register --unregister; do
+  wayland "$option"
+  check "not ours: $option exits 1 with one line, the file byte for byte" \
+    "$([ $rc -eq 1 ] && one_line "$h.out" && cmp -s "$work/theirs" "$entry_file" && echo 0 || echo 1)"
+done
 
 # A home folder whose name holds a line break: the message names it on one line.
 h=$(home $'line\nbreak')
