@@ -24,7 +24,8 @@ set(wayland_xml
   ${WAYLAND_PROTOCOLS_DIR}/staging/ext-idle-notify/ext-idle-notify-v1.xml
   ${WLR_PROTOCOLS_DIR}/wlr-layer-shell-unstable-v1.xml
   ${WLR_PROTOCOLS_DIR}/wlr-virtual-pointer-unstable-v1.xml
-  ${PLASMA_PROTOCOLS_DIR}/idle.xml)
+  ${PLASMA_PROTOCOLS_DIR}/idle.xml
+  ${PLASMA_PROTOCOLS_DIR}/fake-input.xml)
 set(missing "")
 if(NOT WAYLAND_CLIENT_FOUND)
   list(APPEND missing "wayland-client (libwayland-dev)")

@@ -1,5 +1,5 @@
 # e2e_lib.sh: what the end-to-end scripts of vapryx share, sourced by them. They set
-# `vapryx` and `work`, and end `vapryx_pid` on their way out.
+# `vapryx` and `work` (and `build` and `top` for ramp), and end `vapryx_pid` on their way out.
 
 passed=0 failed=0 vapryx_pid=
 
@@ -27,4 +27,14 @@ vapryx_exit() {
     fi
     sleep 0.1
   done
+}
+
+status_is() { [ "$exit_code" = "$1" ] && echo 0 || echo 1; }  # STATUS: 0 when vapryx ended so
+logged() { grep -q "$1" "$work/stderr"; }
+running() { kill -0 "$vapryx_pid" 2>/dev/null; }
+
+# The colour ramp a screenshot is checked against, as the simulator writes it.
+ramp() {  # RRGGBB: $work/RRGGBB.ramp
+  "$build/vapryx-sim" --resolution 640x480 --volume 5 --seed 1 --frames 0 \
+    --raster "$top/tests/data/name-640x480.pgm" --color "$1" --ramp "$work/$1.ramp"
 }

@@ -33,7 +33,6 @@ wait_for 30 test -S "$work/run/$WAYLAND_DISPLAY" || { echo "mutter: did not star
 inject() { /usr/bin/python3 "$top/tests/wayland/mutter_input.py" "$@" 2>> "$work/inject.log"; }
 count() { grep -c "^vapryx: $1\$" "$work/stderr"; }
 counted() { [ "$(count "$1")" -eq "$2" ]; }  # WORD N: said N times
-running() { kill -0 "$vapryx_pid" 2>/dev/null; }
 # A fullscreen window at each monitor's size, each showing ten frames or more.
 on_both() {
   grep -q 'xdg_toplevel@[0-9]*\.configure(1280, 720,' "$work/stderr" &&

@@ -26,11 +26,6 @@ trap 'cleanup; rm -rf "$work"' EXIT
 
 stop_vapryx() { [ -n "$vapryx_pid" ] && kill "$vapryx_pid" 2>/dev/null; vapryx_exit 5; }
 
-# The colour ramps a screenshot is checked against, as the simulator writes them.
-ramp() {  # RRGGBB
-  "$build/vapryx-sim" --resolution 640x480 --volume 5 --seed 1 --frames 0 \
-    --raster "$top/tests/data/name-640x480.pgm" --color "$1" --ramp "$work/$1.ramp"
-}
 ramp 00ff00 && ramp ff0000 && ramp ffffff && ramp ffa500 || { echo "wayland: no vapryx-sim"; exit 1; }
 
 # "lit N offramp M offhue K" of an output's screenshot against a ramp.
@@ -48,9 +43,6 @@ smoke_on() {  # OUTPUT RRGGBB [hue]; keeps the counts in $seen
 }
 # None of the ramp's colours (the desktop behind is grey).
 no_smoke_on() { local r; r=$(shot "$1" "$2") || return 1; set -- $r; [ "$8" -lt 250 ]; }
-logged() { grep -q "$1" "$work/stderr"; }
-running() { kill -0 "$vapryx_pid" 2>/dev/null; }
-status_is() { [ "$exit_code" = "$1" ] && echo 0 || echo 1; }
 
 # The box around the text's bright outline in a screenshot, as "W H X Y" in $box.
 bright_box() {  # PPM
