@@ -1,5 +1,6 @@
 # e2e_lib.sh: what the end-to-end scripts of vapryx share, sourced by them. They set
-# `vapryx` and `work` (and `build` and `top` for ramp), and end `vapryx_pid` on their way out.
+# `vapryx` and `work` (and `build`, `top` and `py` for ramp and placed), and end `vapryx_pid`
+# on their way out.
 
 passed=0 failed=0 vapryx_pid=
 
@@ -37,4 +38,22 @@ running() { kill -0 "$vapryx_pid" 2>/dev/null; }
 ramp() {  # RRGGBB: $work/RRGGBB.ramp
   "$build/vapryx-sim" --resolution 640x480 --volume 5 --seed 1 --frames 0 \
     --raster "$top/tests/data/name-640x480.pgm" --color "$1" --ramp "$work/$1.ramp"
+}
+
+# The box around the text's bright outline in a screenshot, as "W H X Y" in $box.
+bright_box() {  # PPM
+  local size; size=$(sed -n 2p "$1" | tr ' ' x)
+  box=$("${py:-python3}" "$top/tests/pixels.py" "$1" "$work/ffffff.ramp" "$size+0+0" |
+        sed -n 's/.* bright \([0-9]*\)x\([0-9]*\)+\([0-9]*\)+\([0-9]*\) .*/\1 \2 \3 \4/p')
+  [ -n "$box" ]
+}
+# Whether the text's box is the reference's ($reference, at 640x480, where the screen is the
+# field) scaled by SCALE and moved down by TOP, within 6 field pixels (the outline flickers).
+placed() {  # PPM SCALE TOP
+  bright_box "$1" || return 1
+  awk -v s="$2" -v t="$3" -v box="$box" -v ref="$reference" 'BEGIN {
+    split(box, b, " "); split(ref, r, " ")
+    want[1] = r[1] * s; want[2] = r[2] * s; want[3] = r[3] * s; want[4] = r[4] * s + t
+    for (i = 1; i <= 4; ++i) if (b[i] - want[i] > 6 * s || want[i] - b[i] > 6 * s) exit 1
+  }'
 }

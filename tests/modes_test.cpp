@@ -68,14 +68,4 @@ TEST(NextModeAction, EachModeAnswersEachEvent) {
   }
 }
 
-// An idle saver goes round: idled, shown; input, hidden; idled again, shown again.
-TEST(NextModeAction, IdleSaverComesBackAfterEachInput) {
-  ModeState state{Mode::Idle, false};
-  const ModeEvent events[] = {E::Start, E::Idled, E::Press, E::Resumed, E::Idled, E::Resumed};
-  const ModeAction wanted[] = {A::None, A::Show, A::Hide, A::None, A::Show, A::Hide};
-  for (size_t i = 0; i < std::size(events); ++i) {
-    EXPECT_EQ(NextModeAction(&state, events[i]), wanted[i]) << "step " << i;
-  }
-}
-
 }  // namespace

@@ -44,25 +44,7 @@ smoke_on() {  # OUTPUT RRGGBB [hue]; keeps the counts in $seen
 # None of the ramp's colours (the desktop behind is grey).
 no_smoke_on() { local r; r=$(shot "$1" "$2") || return 1; set -- $r; [ "$8" -lt 250 ]; }
 
-# The box around the text's bright outline in a screenshot, as "W H X Y" in $box.
-bright_box() {  # PPM
-  local size; size=$(sed -n 2p "$1" | tr ' ' x)
-  box=$("$py" "$top/tests/pixels.py" "$1" "$work/ffffff.ramp" "$size+0+0" |
-        sed -n 's/.* bright \([0-9]*\)x\([0-9]*\)+\([0-9]*\)+\([0-9]*\) .*/\1 \2 \3 \4/p')
-  [ -n "$box" ]
-}
-# Whether the text's box is the reference's ($reference, at 640x480, where the screen is the
-# field) scaled by SCALE and moved down by TOP, within 6 field pixels (the outline flickers).
 # HEADLESS-2 stands beyond the widest HEADLESS-1, or grim would take both, at its scale.
-placed() {  # PPM SCALE TOP
-  bright_box "$1" || return 1
-  awk -v s="$2" -v t="$3" -v box="$box" -v ref="$reference" 'BEGIN {
-    split(box, b, " "); split(ref, r, " ")
-    want[1] = r[1] * s; want[2] = r[2] * s; want[3] = r[3] * s; want[4] = r[4] * s + t
-    for (i = 1; i <= 4; ++i) if (b[i] - want[i] > 6 * s || want[i] - b[i] > 6 * s) exit 1
-  }'
-}
-
 cat > "$work/sway.config" <<'EOF'
 xwayland disable
 output HEADLESS-1 resolution 1920x1080 position 0 0
