@@ -17,13 +17,30 @@ struct MutterIdle {
   sd_bus* bus;
   uint32_t idleWatch;
   uint32_t activeWatch;
+  uint64_t idleMilliseconds;
 };
 MutterIdle Mutter;
+
+// Input between the idle watch firing and this watch's start would wait for the next
+// input: the idle time says whether there was any.
+int IdleTimeRead(sd_bus_message* reply, void*, sd_bus_error*) {
+  uint64_t idle = 0;
+  if (Mutter.activeWatch != 0 && !sd_bus_message_is_method_error(reply, nullptr) &&
+      sd_bus_message_read(reply, "t", &idle) > 0 && idle < Mutter.idleMilliseconds) {
+    sd_bus_call_method_async(Mutter.bus, nullptr, kService, kPath, kInterface, "RemoveWatch",
+                             nullptr, nullptr, "u", Mutter.activeWatch);
+    Mutter.activeWatch = 0;  // this is the resume
+    HandleModeEvent(ModeEvent::Resumed);
+  }
+  return 0;
+}
 
 int ActiveWatchAdded(sd_bus_message* reply, void*, sd_bus_error*) {
   uint32_t id = 0;
   if (!sd_bus_message_is_method_error(reply, nullptr) && sd_bus_message_read(reply, "u", &id) > 0) {
     Mutter.activeWatch = id;
+    sd_bus_call_method_async(Mutter.bus, nullptr, kService, kPath, kInterface, "GetIdletime",
+                             IdleTimeRead, nullptr, "");
   }
   return 0;
 }
@@ -48,6 +65,7 @@ int WatchFired(sd_bus_message* message, void*, sd_bus_error*) {
 }  // namespace
 
 bool WatchMutterIdleness(uint32_t milliseconds) {
+  Mutter.idleMilliseconds = milliseconds;
   if (sd_bus_open_user(&Mutter.bus) < 0) return false;
   sd_bus_error error = SD_BUS_ERROR_NULL;
   sd_bus_message* reply = nullptr;
@@ -67,7 +85,8 @@ bool WatchMutterIdleness(uint32_t milliseconds) {
 int MutterBusFd() { return Mutter.bus != nullptr ? sd_bus_get_fd(Mutter.bus) : -1; }
 
 short MutterBusEvents() {
-  return Mutter.bus != nullptr ? static_cast<short>(sd_bus_get_events(Mutter.bus)) : 0;
+  const int events = Mutter.bus != nullptr ? sd_bus_get_events(Mutter.bus) : 0;
+  return events > 0 ? static_cast<short>(events) : 0;
 }
 
 bool DispatchMutterBus() {

@@ -5,17 +5,40 @@
 
 const char kAutostartMark[] = "X-Vapryx-Registered";
 
+namespace {
+const char kCannotCarry[] =
+    "a control character, \\, $ or `, or bytes that are not UTF-8, which an autostart entry "
+    "cannot carry for every desktop";
+}  // namespace
+
+// Whether the text is well-formed UTF-8 (readers refuse an entry that is not).
+bool IsUtf8(const std::string& text) {
+  for (size_t i = 0; i < text.size();) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    const size_t length = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+    if (length == 0 || c == 0xC0 || c == 0xC1 || c > 0xF4 || i + length > text.size()) return false;
+    for (size_t k = 1; k < length; ++k) {
+      if ((static_cast<unsigned char>(text[i + k]) >> 6) != 2) return false;
+    }
+    i += length;
+  }
+  return true;
+}
+
 bool QuoteExecArgument(const std::string& argument, std::string* quoted) {
-  // Characters that make an argument need quotes; of them, these four need a backslash
-  // inside the quotes.
-  const char* const reserved = " \t\n\"'\\><~|&;$*?#()`";
-  const char* const escaped = "\"`$\\";
+  // Characters that make an argument need quotes; of them, '"' needs a backslash inside
+  // the quotes. The other escaped ones (\, $, `) are refused: systemd's reader of
+  // autostart entries (GNOME's, Plasma's) takes their escapes otherwise than the spec.
+  const char* const reserved = " \t\n\"'><~|&;*?#()";
+  if (!IsUtf8(argument)) return false;
   bool quote = argument.empty();
   std::string inner;
   for (const char c : argument) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return false;
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F || c == '\\' || c == '$' || c == '`') {
+      return false;
+    }
     if (std::strchr(reserved, c) != nullptr) quote = true;
-    if (std::strchr(escaped, c) != nullptr) inner += '\\';
+    if (c == '"') inner += '\\';
     inner += c;
     if (c == '%') inner += '%';  // a lone '%' starts a field code
   }
@@ -31,17 +54,12 @@ bool BuildAutostartEntry(const std::string& program, const std::vector<std::stri
                          std::string* entry, std::string* why) {
   std::string exec, word;
   if (!QuoteExecArgument(program, &exec)) {
-    return *why = "the program's path holds a control character, which an autostart entry "
-                  "cannot carry",
-           false;
+    return *why = "the program's path holds " + std::string(kCannotCarry), false;
   }
   for (size_t i = 0; i < arguments.size(); ++i) {
     if (!QuoteExecArgument(arguments[i], &word)) {
-      // The value's option is the argument before it.
-      const std::string& option = i > 0 ? arguments[i - 1] : arguments[i];
-      return *why = "the value of " + option +
-                    " holds a control character, which an autostart entry cannot carry",
-             false;
+      const std::string option = arguments[i].substr(0, arguments[i].find('='));
+      return *why = "the value of " + option + " holds " + kCannotCarry, false;
     }
     exec += ' ' + word;
   }

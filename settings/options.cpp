@@ -291,7 +291,8 @@ int ParseProgramOptions(int argc, const char* const* argv, ProgramOptions* optio
     const int setting = ReadSettingOption(name, value, false, &given, error);
     if (setting < 0) return 0;
     if (setting > 0 && name != "seed") {
-      options->settingArguments.insert(options->settingArguments.end(), {"--" + name, value});
+      // One word each: no value then stands alone where a reader expands '~' or '%f'.
+      options->settingArguments.push_back("--" + name + "=" + value);
       continue;
     }
     if (name != "idle" && notWithRegister.empty()) notWithRegister = name;

@@ -200,8 +200,9 @@ bool MakeFolders(const std::string& folder, std::string* why) {
   return true;
 }
 
-// How the entry names this program: "vapryx" where that is what PATH finds, else its own
-// path (a build folder's copy), so that login starts this one.
+// How the entry names this program: "vapryx" where that is what PATH finds in a system
+// folder, else its own path (a build folder's copy, ~/.local/bin's), so that login starts
+// this one.
 std::string ProgramWord() {
   char self[PATH_MAX];
   if (realpath("/proc/self/exe", self) == nullptr) return "vapryx";
@@ -216,10 +217,12 @@ std::string ProgramWord() {
     const std::string candidate = folder + "/vapryx";
     start = end + 1;
     if (access(candidate.c_str(), X_OK) != 0) continue;
-    // The first one found is the one a login would run.
+    // The first one found is the one a login would run, where the session's PATH (the
+    // system's folders) finds it too.
     const bool same = stat(candidate.c_str(), &found) == 0 && found.st_dev == mine.st_dev &&
                       found.st_ino == mine.st_ino;
-    return same ? "vapryx" : self;
+    const bool system = folder == "/usr/bin" || folder == "/bin" || folder == "/usr/local/bin";
+    return same && system ? "vapryx" : self;
   }
   return self;
 }

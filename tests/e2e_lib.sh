@@ -57,3 +57,22 @@ placed() {  # PPM SCALE TOP
     for (i = 1; i <= 4; ++i) if (b[i] - want[i] > 6 * s || want[i] - b[i] > 6 * s) exit 1
   }'
 }
+
+# A session bus's configuration for the desktop tests: no service folders, so that nothing
+# is started on demand that the test would not end by its id.
+session_bus_config() {  # FILE
+  cat > "$1" <<'XML'
+<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:tmpdir=/tmp</listen>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+XML
+  chmod 644 "$1"
+}

@@ -160,9 +160,9 @@ TEST(ParseProgramOptions, RegisterKeepsTheSettingsAsGiven) {
   } cases[] = {
       {{"--register"}, {}, 0},
       {{"--register", "--idle", "600", "-color=orange", "--text", "Hi there", "--font", ""},
-       {"--color", "orange", "--text", "Hi there", "--font", ""}, 600},
+       {"--color=orange", "--text=Hi there", "--font="}, 600},
       {{"-text=a", "--volume=3", "-register", "--resolution", "800x600", "--brightness", "0"},
-       {"--text", "a", "--volume", "3", "--resolution", "800x600", "--brightness", "0"}, 0},
+       {"--text=a", "--volume=3", "--resolution=800x600", "--brightness=0"}, 0},
   };
   for (const auto& c : cases) {
     ProgramOptions o;

@@ -168,13 +168,14 @@ while IFS='|' read -r session config onpath options; do
   entry_file=$h/${config:-.config}/autostart/vapryx.desktop
   eval "given=($options)"
   path=/usr/bin:/bin program=$vapryx
-  [ "$onpath" = yes ] && path=$work:$path program=vapryx
+  # A copy on the user's own PATH is named by its path: a login's PATH is the system's.
+  [ "$onpath" = yes ] && path=$work:$path program=$(realpath "$vapryx")
   as_user env -u WAYLAND_DISPLAY -u XDG_SESSION_TYPE -u XDG_CONFIG_HOME "$session" PATH="$path" HOME="$h" \
     ${config:+XDG_CONFIG_HOME="$h/$config"} "$vapryx" --register "${given[@]}" > "$h.out" 2>&1 < /dev/null
   rc=$?
   idle=300; for ((i = 0; i < ${#given[@]}; i++)); do [ "${given[i]}" = --idle ] && idle=${given[i+1]}; done
   expected=$(printf '%s\n' "$program" --idle "$idle"; for ((i = 0; i < ${#given[@]}; i += 2)); do
-    [ "${given[i]}" = --idle ] || printf '%s\n' "${given[i]}" "${given[i+1]}"; done)
+    [ "${given[i]}" = --idle ] || printf '%s\n' "${given[i]}=${given[i+1]}"; done)
   check "$name: exit 0, two lines, the second the exec line ($(head -c 300 "$h.out"))" \
     "$([ $rc -eq 0 ] && [ "$(wc -l < "$h.out")" -eq 2 ] && grep -q -F -- "exec $program --idle $idle" "$h.out" && echo 0 || echo 1)"
   check "$name: the entry is valid, where it belongs, and nothing else is written" \
@@ -182,9 +183,16 @@ while IFS='|' read -r session config onpath options; do
   check "$name: its Exec line reads back as the command: $(exec_words "$entry_file" 2>&1 | tr '\n' ' ')" \
     "$([ "$(exec_words "$entry_file" 2>&1)" = "$expected" ] && echo 0 || echo 1)"
 done <<'ROWS'
-WAYLAND_DISPLAY=wayland-1||no|--idle 600 --color orange --text 'Hi "there" $HOME \ 100%' --font 'DejaVu Sans:bold'
+WAYLAND_DISPLAY=wayland-1||no|--idle 600 --color orange --text '~ "Hi" #1 100%' --font 'DejaVu Sans:bold'
 XDG_SESSION_TYPE=wayland|conf|yes|
 ROWS
+# What systemd's reader of autostart entries takes otherwise than the rules: refused.
+h=$(home wayland-refused)
+as_user env -u XDG_CONFIG_HOME WAYLAND_DISPLAY=wayland-1 HOME="$h" "$vapryx" --register --text 'cost $5' \
+  > "$h.out" 2>&1 < /dev/null
+rc=$?
+check "a '\$' in a value: exit 1, one line, nothing written ($(cat "$h.out"))" \
+  "$([ $rc -eq 1 ] && one_line "$h.out" && [ -z "$(find "$h" -type f)" ] && echo 0 || echo 1)"
 
 # Ours is replaced and removed; a file of that name that is not ours stays byte for byte.
 h=$(home wayland-again)

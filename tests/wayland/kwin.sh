@@ -64,8 +64,9 @@ placed_at_720() { shot ffffff > /dev/null && placed "$work/shot.ppm" 2 -120; }
 # KWin with the bus: the installed binary has a file capability a container refuses, so a
 # plain copy, which must keep the name kwin_wayland (its Qt platform plugin insists).
 mkdir -p "$work/kwin" && cp /usr/bin/kwin_wayland "$work/kwin/" || exit 1
-{ read -r bus && read -r bus_pid; } < <("${as[@]}" dbus-daemon --session --fork --print-address=1 \
-  --print-pid=1 --address="unix:path=$work/bus")
+session_bus_config "$work/bus.conf"
+{ read -r bus && read -r bus_pid; } < <("${as[@]}" dbus-daemon --config-file="$work/bus.conf" --fork \
+  --print-address=1 --print-pid=1 --address="unix:path=$work/bus")
 [ -n "$bus_pid" ] || { echo "kwin: no session bus"; exit 1; }
 export DBUS_SESSION_BUS_ADDRESS=$bus
 echo "kwin: headless kwin_wayland"

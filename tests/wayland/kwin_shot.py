@@ -20,7 +20,7 @@ def main():
             while chunk := pipe.read(1 << 16):
                 image.extend(chunk)
 
-    reader = threading.Thread(target=drain)
+    reader = threading.Thread(target=drain, daemon=True)  # never holds the exit
     reader.start()
     bus = Gio.bus_get_sync(Gio.BusType.SESSION)
     fds = Gio.UnixFDList.new_from_array([write_end])  # the list owns it from now on
@@ -32,6 +32,8 @@ def main():
     finally:
         fds = None  # closes our copy of the write end: the reader sees the end
     reader.join(10)
+    if reader.is_alive():
+        sys.exit("kwin_shot: the screenshot's pipe stayed open")
     info = reply.unpack()[0]
     width, height, stride = info["width"], info["height"], info["stride"]
     if len(image) < stride * height:

@@ -22,7 +22,9 @@ trap 'cleanup; [ "$failed" -eq 0 ] && rm -rf "$work"' EXIT
 
 mkdir -m 700 "$work/run"
 export XDG_RUNTIME_DIR=$work/run WAYLAND_DISPLAY=vapryx-mutter
-{ read -r DBUS_SESSION_BUS_ADDRESS; read -r bus_pid; } < <(dbus-daemon --session --fork --print-address=1 --print-pid=1)
+session_bus_config "$work/bus.conf"
+{ read -r DBUS_SESSION_BUS_ADDRESS; read -r bus_pid; } < <(dbus-daemon --config-file="$work/bus.conf" \
+  --fork --print-address=1 --print-pid=1)
 export DBUS_SESSION_BUS_ADDRESS
 mutter --headless --wayland --no-x11 --virtual-monitor 1280x720 --virtual-monitor 1024x768 \
   --wayland-display "$WAYLAND_DISPLAY" > "$work/mutter.log" 2>&1 < /dev/null &
