@@ -13,23 +13,15 @@ constexpr const char* kService = "org.gnome.Mutter.IdleMonitor";
 constexpr const char* kPath = "/org/gnome/Mutter/IdleMonitor/Core";
 constexpr const char* kInterface = "org.gnome.Mutter.IdleMonitor";
 
-struct MutterIdle {
-  sd_bus* bus;
-  uint32_t idleWatch;
-  uint32_t activeWatch;
-  uint64_t idleMilliseconds;
-};
-MutterIdle Mutter;
-
 // Input between the idle watch firing and this watch's start would wait for the next
 // input: the idle time says whether there was any.
 int IdleTimeRead(sd_bus_message* reply, void*, sd_bus_error*) {
   uint64_t idle = 0;
-  if (Mutter.activeWatch != 0 && !sd_bus_message_is_method_error(reply, nullptr) &&
-      sd_bus_message_read(reply, "t", &idle) > 0 && idle < Mutter.idleMilliseconds) {
-    sd_bus_call_method_async(Mutter.bus, nullptr, kService, kPath, kInterface, "RemoveWatch",
-                             nullptr, nullptr, "u", Mutter.activeWatch);
-    Mutter.activeWatch = 0;  // this is the resume
+  if (Host.mutter.activeWatch != 0 && !sd_bus_message_is_method_error(reply, nullptr) &&
+      sd_bus_message_read(reply, "t", &idle) > 0 && idle < Host.mutter.idleMilliseconds) {
+    sd_bus_call_method_async(Host.mutter.bus, nullptr, kService, kPath, kInterface, "RemoveWatch",
+                             nullptr, nullptr, "u", Host.mutter.activeWatch);
+    Host.mutter.activeWatch = 0;  // this is the resume
     HandleModeEvent(ModeEvent::Resumed);
   }
   return 0;
@@ -38,8 +30,8 @@ int IdleTimeRead(sd_bus_message* reply, void*, sd_bus_error*) {
 int ActiveWatchAdded(sd_bus_message* reply, void*, sd_bus_error*) {
   uint32_t id = 0;
   if (!sd_bus_message_is_method_error(reply, nullptr) && sd_bus_message_read(reply, "u", &id) > 0) {
-    Mutter.activeWatch = id;
-    sd_bus_call_method_async(Mutter.bus, nullptr, kService, kPath, kInterface, "GetIdletime",
+    Host.mutter.activeWatch = id;
+    sd_bus_call_method_async(Host.mutter.bus, nullptr, kService, kPath, kInterface, "GetIdletime",
                              IdleTimeRead, nullptr, "");
   }
   return 0;
@@ -48,15 +40,15 @@ int ActiveWatchAdded(sd_bus_message* reply, void*, sd_bus_error*) {
 int WatchFired(sd_bus_message* message, void*, sd_bus_error*) {
   uint32_t id = 0;
   if (sd_bus_message_read(message, "u", &id) <= 0) return 0;
-  if (id == Mutter.idleWatch) {
+  if (id == Host.mutter.idleWatch) {
     HandleModeEvent(ModeEvent::Idled);
     // The next input, wherever it goes, hides the saver.
-    if (Mutter.activeWatch == 0) {
-      sd_bus_call_method_async(Mutter.bus, nullptr, kService, kPath, kInterface,
+    if (Host.mutter.activeWatch == 0) {
+      sd_bus_call_method_async(Host.mutter.bus, nullptr, kService, kPath, kInterface,
                                "AddUserActiveWatch", ActiveWatchAdded, nullptr, "");
     }
-  } else if (id == Mutter.activeWatch) {
-    Mutter.activeWatch = 0;  // a user-active watch fires once
+  } else if (id == Host.mutter.activeWatch) {
+    Host.mutter.activeWatch = 0;  // a user-active watch fires once
     HandleModeEvent(ModeEvent::Resumed);
   }
   return 0;
@@ -65,39 +57,39 @@ int WatchFired(sd_bus_message* message, void*, sd_bus_error*) {
 }  // namespace
 
 bool WatchMutterIdleness(uint32_t milliseconds) {
-  Mutter.idleMilliseconds = milliseconds;
-  if (sd_bus_open_user(&Mutter.bus) < 0) return false;
+  Host.mutter.idleMilliseconds = milliseconds;
+  if (sd_bus_open_user(&Host.mutter.bus) < 0) return false;
   sd_bus_error error = SD_BUS_ERROR_NULL;
   sd_bus_message* reply = nullptr;
   const bool watching =
       // Any sender: mutter's signals come from its unique name, not the service's.
-      sd_bus_match_signal(Mutter.bus, nullptr, nullptr, kPath, kInterface, "WatchFired",
+      sd_bus_match_signal(Host.mutter.bus, nullptr, nullptr, kPath, kInterface, "WatchFired",
                           WatchFired, nullptr) >= 0 &&
-      sd_bus_call_method(Mutter.bus, kService, kPath, kInterface, "AddIdleWatch", &error, &reply,
+      sd_bus_call_method(Host.mutter.bus, kService, kPath, kInterface, "AddIdleWatch", &error, &reply,
                          "t", static_cast<uint64_t>(milliseconds)) >= 0 &&
-      sd_bus_message_read(reply, "u", &Mutter.idleWatch) > 0;
+      sd_bus_message_read(reply, "u", &Host.mutter.idleWatch) > 0;
   sd_bus_message_unref(reply);
   sd_bus_error_free(&error);
-  if (!watching) Mutter.bus = sd_bus_flush_close_unref(Mutter.bus);
+  if (!watching) Host.mutter.bus = sd_bus_flush_close_unref(Host.mutter.bus);
   return watching;
 }
 
-int MutterBusFd() { return Mutter.bus != nullptr ? sd_bus_get_fd(Mutter.bus) : -1; }
+int MutterBusFd() { return Host.mutter.bus != nullptr ? sd_bus_get_fd(Host.mutter.bus) : -1; }
 
 short MutterBusEvents() {
-  const int events = Mutter.bus != nullptr ? sd_bus_get_events(Mutter.bus) : 0;
+  const int events = Host.mutter.bus != nullptr ? sd_bus_get_events(Host.mutter.bus) : 0;
   return events > 0 ? static_cast<short>(events) : 0;
 }
 
 bool DispatchMutterBus() {
-  if (Mutter.bus == nullptr) return true;
+  if (Host.mutter.bus == nullptr) return true;
   int r;
-  while ((r = sd_bus_process(Mutter.bus, nullptr)) > 0) {
+  while ((r = sd_bus_process(Host.mutter.bus, nullptr)) > 0) {
   }
   return r >= 0;
 }
 
-void EndMutterIdleness() { Mutter.bus = sd_bus_flush_close_unref(Mutter.bus); }
+void EndMutterIdleness() { Host.mutter.bus = sd_bus_flush_close_unref(Host.mutter.bus); }
 #else
 // Built without sd-bus: no GNOME idleness.
 bool WatchMutterIdleness(uint32_t) { return false; }

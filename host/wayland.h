@@ -36,6 +36,7 @@ struct zwlr_layer_shell_v1;
 struct zwlr_layer_surface_v1;
 struct libdecor;
 struct libdecor_frame;
+struct sd_bus;
 
 // One surface showing a saver: a monitor's, or the program's own window.
 struct Screen {
@@ -63,6 +64,14 @@ struct Screen {
 struct Output {
   uint32_t name;
   wl_output* output;
+};
+
+// GNOME's IdleMonitor, where it tells idleness.
+struct MutterIdle {
+  sd_bus* bus;
+  uint32_t idleWatch;
+  uint32_t activeWatch;  // 0 while none is asked for
+  uint64_t idleMilliseconds;
 };
 
 struct Seat {
@@ -93,6 +102,7 @@ struct WaylandHost {
   org_kde_kwin_idle_timeout* kdeTimeout;
   bool idleStarted;  // --idle has begun watching (not during the start-up roundtrips)
   Seat* idleSeat;    // the seat whose idleness is watched
+  MutterIdle mutter;
   std::vector<Output> outputs;
   std::vector<Seat*> seats;
   std::vector<Screen*> screens;
