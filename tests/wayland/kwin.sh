@@ -59,7 +59,7 @@ no_smoke_on() { local r; r=$(shot 00ff00) || return 1; set -- $r; [ "$2" -lt 250
 "$build/vapryx-sim" --resolution 640x480 --volume 5 --seed 5 --frames 200 --text Ultrawide \
   --png "$work/reference.png" && convert "$work/reference.png" "$work/reference.ppm" &&
   bright_box "$work/reference.ppm" && reference=$box || { echo "kwin: no reference picture"; exit 1; }
-placed_at_720() { shot ffffff > /dev/null && placed "$work/shot.ppm" 2 -120; }
+placed_at_720() { shot ffffff > /dev/null && placed "$work/shot.ppm" 2 -120 within; }
 
 # KWin with the bus: the installed binary has a file capability a container refuses, so a
 # plain copy, which must keep the name kwin_wayland (its Qt platform plugin insists).
@@ -93,7 +93,7 @@ for ending in "300,40:a move of 300 pixels" "click:a click" "scroll:a turn of th
 done
 start_vapryx --fullscreen --text Ultrawide --seed 5
 wait_for 30 placed_at_720
-check "--fullscreen at 1280x720: the text's box ($box) is the one at 640x480 ($reference) x 2, 120 rows up" $?
+check "--fullscreen at 1280x720: the text's box ($box) lies in the one at 640x480 ($reference) x 2, 120 rows up" $?
 stop_vapryx
 
 # --idle 2: ext-idle-notify-v1's word; the saver after two seconds without input, hidden
