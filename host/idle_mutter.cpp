@@ -65,8 +65,8 @@ bool WatchMutterIdleness(uint32_t milliseconds) {
       // Any sender: mutter's signals come from its unique name, not the service's.
       sd_bus_match_signal(Host.mutter.bus, nullptr, nullptr, kPath, kInterface, "WatchFired",
                           WatchFired, nullptr) >= 0 &&
-      sd_bus_call_method(Host.mutter.bus, kService, kPath, kInterface, "AddIdleWatch", &error, &reply,
-                         "t", static_cast<uint64_t>(milliseconds)) >= 0 &&
+      sd_bus_call_method(Host.mutter.bus, kService, kPath, kInterface, "AddIdleWatch", &error,
+                         &reply, "t", static_cast<uint64_t>(milliseconds)) >= 0 &&
       sd_bus_message_read(reply, "u", &Host.mutter.idleWatch) > 0;
   sd_bus_message_unref(reply);
   sd_bus_error_free(&error);

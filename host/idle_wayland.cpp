@@ -15,9 +15,10 @@ void KdeIdle(void*, org_kde_kwin_idle_timeout*) { HandleModeEvent(ModeEvent::Idl
 void KdeResumed(void*, org_kde_kwin_idle_timeout*) { HandleModeEvent(ModeEvent::Resumed); }
 const org_kde_kwin_idle_timeout_listener kKdeIdleListener = {KdeIdle, KdeResumed};
 
-}  // namespace
-
+// Whether the compositor can tell idleness through a Wayland protocol.
 bool CanTellIdleness() { return Host.idleNotifier != nullptr || Host.kdeIdle != nullptr; }
+
+}  // namespace
 
 const char* StartIdleness() {
   Host.idleStarted = true;

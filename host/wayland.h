@@ -146,8 +146,6 @@ void RemoveSeat(uint32_t name);
 void ResetPointerTravel();
 
 // idle_wayland.cpp
-// Whether the compositor can tell idleness through a Wayland protocol.
-bool CanTellIdleness();
 // Starts watching idleness, by a protocol or else GNOME's D-Bus service; why not, or null.
 const char* StartIdleness();
 // Watches the first seat's idleness, where none is watched yet.

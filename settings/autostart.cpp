@@ -9,13 +9,16 @@ namespace {
 const char kCannotCarry[] =
     "a control character, \\, $ or `, or bytes that are not UTF-8, which an autostart entry "
     "cannot carry for every desktop";
-}  // namespace
 
 // Whether the text is well-formed UTF-8 (readers refuse an entry that is not).
 bool IsUtf8(const std::string& text) {
   for (size_t i = 0; i < text.size();) {
     const unsigned char c = static_cast<unsigned char>(text[i]);
-    const size_t length = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+    const size_t length = c < 0x80          ? 1
+                          : (c >> 5) == 6   ? 2
+                          : (c >> 4) == 14  ? 3
+                          : (c >> 3) == 30  ? 4
+                                            : 0;
     if (length == 0 || c == 0xC0 || c == 0xC1 || c > 0xF4 || i + length > text.size()) return false;
     for (size_t k = 1; k < length; ++k) {
       if ((static_cast<unsigned char>(text[i + k]) >> 6) != 2) return false;
@@ -25,10 +28,12 @@ bool IsUtf8(const std::string& text) {
   return true;
 }
 
+}  // namespace
+
 bool QuoteExecArgument(const std::string& argument, std::string* quoted) {
   // Characters that make an argument need quotes; of them, '"' needs a backslash inside
   // the quotes. The other escaped ones (\, $, `) are refused: systemd's reader of
-  // autostart entries (GNOME's, Plasma's) takes their escapes otherwise than the spec.
+  // autostart entries (GNOME's, Plasma's) reads their escapes its own way.
   const char* const reserved = " \t\n\"'><~|&;*?#()";
   if (!IsUtf8(argument)) return false;
   bool quote = argument.empty();

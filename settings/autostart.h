@@ -11,7 +11,7 @@ extern const char kAutostartMark[];
 
 // One argument as an Exec key holds it: quoted where it has a reserved character, with
 // '%' doubled and the string escapes applied on top. False for a control character, a
-// backslash, '$' or '`' (whose escapes systemd's reader takes otherwise than the spec) and
+// backslash, '$' or '`' (whose escapes systemd's reader reads its own way) and
 // bytes that are not UTF-8.
 bool QuoteExecArgument(const std::string& argument, std::string* quoted);
 
