@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # vapryx under the real XScreenSaver daemon on a private Xvfb, run as an unprivileged user
 # (the daemon launches no hack as root): -activate starts "vapryx --root" in the daemon's
-# window and smoke appears there in the colour of its command line; -deactivate ends it
-# within 2 s; the log reports no crash. Then the settings preview's command line (--root
+# window and smoke appears there in the colour of its command line; -deactivate ends it;
+# the log reports no crash. Then the settings preview's command line (--root
 # followed by --window-id) draws into the given window. Every process is ended by its id.
 # Usage: tests/xscreensaver/run.sh BUILD-DIR
 set -u
@@ -92,8 +92,10 @@ check "a screenshot of the screen shows green smoke (mean r g b: $means)" \
 
 as_user xscreensaver-command -deactivate > /dev/null 2>&1
 stopped() { ! running "$pid"; }
-wait_for 2 stopped
-check "-deactivate ends it within 2 s" "$(stopped && echo 0 || echo 1)"
+# The daemon's xscreensaver-gfx may take seconds to pass the signal on (4 s once, in a fresh
+# root); how fast vapryx itself ends on SIGTERM the X11 tests measure.
+wait_for 15 stopped
+check "-deactivate ends it" "$(stopped && echo 0 || echo 1)"
 wait_for 5 grep -q 'SIGTERM: exiting' "$work/daemon.log"  # the daemon logs the hack's end as it reaps it
 check "the daemon's log reports no crash" \
   "$(grep vapryx "$work/daemon.log" | grep -i -E 'crash|core dump|abnormal|unexpected|status [1-9]|SIG(SEGV|ABRT|BUS|FPE|ILL|KILL)' | grep -q . && echo 1 || echo 0)"
