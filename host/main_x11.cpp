@@ -280,7 +280,7 @@ int RunX11(const ProgramOptions& options) {
   std::string error;
   if (!ChooseWindow(&error)) return Fail(error);
 
-  // The saver through the seam, over the text band FreeType renders.
+  // The saver through the seam, over the text band Pango lays out.
   const SaverSettings& s = Host.options.settings;
   SaverText text;
   RenderSaverText(Host.options, &text);

@@ -7,7 +7,7 @@
 //                   one step
 //   CloseSaver
 //
-// A front end brings only what its platform must: the raster (GDI, FreeType, a file, a
+// A front end brings only what its platform must: the raster (GDI, Pango, a file, a
 // canvas), a window or surface, and a way to show the field-sized image scaled
 // (FitFieldToWindow and FitFieldTransform say how), by the display server where it can.
 #pragma once

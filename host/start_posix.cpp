@@ -10,7 +10,7 @@
 #include <ctime>
 
 #include "settings/color_names.h"
-#include "text/raster_freetype.h"
+#include "text/raster_pango.h"
 
 uint32_t FreshSeed() {
   uint32_t seed = 0;
@@ -56,9 +56,11 @@ double Now() {
 
 void RenderSaverText(const ProgramOptions& options, SaverText* text) {
   const SaverSettings& s = options.settings;
-  text->band = RenderTextBandFreeType(s.text, s.font, s.fieldWidth, s.fieldHeight, &text->pixels,
-                                      &text->face);
+  TextReport report;
+  text->band = RenderTextBand(s.text, s.font, s.fieldWidth, s.fieldHeight, &text->pixels, &report);
+  text->face = report.face;
   if (options.verbose) WriteMessage(stderr, "vapryx", "font: " + text->face);
+  if (!report.missing.empty()) WriteMessage(stderr, "vapryx", report.missing);
 }
 
 void SayWhyNothingDraws(const SaverText& text, const SaverCore& saver) {

@@ -1,5 +1,5 @@
 // start_posix.h: what the Linux program's front ends (X11, Wayland) share before and
-// around the seam: seeds, the clock, and the text band FreeType renders.
+// around the seam: seeds, the clock, and the text band Pango lays out.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -27,7 +27,8 @@ struct SaverText {
   std::string face;  // which face, and why
   TextRaster band;
 };
-// Renders it; with --verbose says which face stands in.
+// Renders it; with --verbose says which face stands in, and always which characters no
+// installed face has.
 void RenderSaverText(const ProgramOptions& options, SaverText* text);
 
 // A saver that has nothing to draw the smoke from goes on drawing black (a saver that exits

@@ -3,31 +3,14 @@
 
 #include <cstring>
 
+#include "text/utf8.h"
+
 const char kAutostartMark[] = "X-Vapryx-Registered";
 
 namespace {
 const char kCannotCarry[] =
     "a control character, \\, $ or `, or bytes that are not UTF-8, which an autostart entry "
     "cannot carry for every desktop";
-
-// Whether the text is well-formed UTF-8 (readers refuse an entry that is not).
-bool IsUtf8(const std::string& text) {
-  for (size_t i = 0; i < text.size();) {
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    const size_t length = c < 0x80          ? 1
-                          : (c >> 5) == 6   ? 2
-                          : (c >> 4) == 14  ? 3
-                          : (c >> 3) == 30  ? 4
-                                            : 0;
-    if (length == 0 || c == 0xC0 || c == 0xC1 || c > 0xF4 || i + length > text.size()) return false;
-    for (size_t k = 1; k < length; ++k) {
-      if ((static_cast<unsigned char>(text[i + k]) >> 6) != 2) return false;
-    }
-    i += length;
-  }
-  return true;
-}
-
 }  // namespace
 
 bool QuoteExecArgument(const std::string& argument, std::string* quoted) {

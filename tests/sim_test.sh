@@ -70,6 +70,7 @@ run 2 "a line break in a value" --size $'640\nx480' --volume 5 --seed 1 --frames
 run 2 "neither raster nor text" "${base[@]}" --field out.raw
 run 2 "raster and text"       "${base[@]}" --raster good.pgm --text name --field out.raw
 run 2 "font without text"     "${base[@]}" --raster good.pgm --font "DejaVu Sans" --field out.raw
+run 2 "text raster without text" "${base[@]}" --raster good.pgm --text-raster out.pgm --field out.raw
 run 2 "a GIF of no frame"     "${base[@]}" --text name --every 4 --gif out.gif
 run 2 "every 0"               "${base[@]}" --text name --every 0 --gif out.gif
 run 2 "GIF delay 0"           "${base[@]}" --text name --gif-delay 0 --gif out.gif
@@ -105,6 +106,22 @@ run 0 "good run"              "${base[@]}" --raster good.pgm --field out.raw
 run 0 "comment in header, 32-bit extremes" --size 800x600 --volume 4294967295 --seed 4294967295 \
   --frames 2 --raster commented.pgm --field out.raw --brightness -2147483648
 [ "$(stat -c %s out.raw 2>/dev/null)" = 480000 ] || { failures=$((failures + 1)); echo "FAIL: field file is not 800 x 600 bytes"; }
+
+# The text raster --text drew is what --raster reads: the same field from either. With no
+# font at all, one line and a black field.
+if [ ${#sim[@]} -eq 1 ]; then
+  run 0 "text raster written" "${base[@]}" --text "Vapryx" --text-raster text.pgm --field out.raw
+  mv out.raw text.raw
+  run 0 "text raster read back" "${base[@]}" --raster text.pgm --field out.raw
+  cmp -s out.raw text.raw && head -n 2 text.pgm | tr '\n' ' ' | grep -q -x 'P5 [0-9]* 200 ' &&
+    tr -d '\0' < text.raw | grep -q . && passed=$((passed + 1)) ||
+    { failures=$((failures + 1)); echo "FAIL: the text raster does not read back to the same field"; }
+  mkdir -p nofonts && echo '<fontconfig><dir>nofonts</dir></fontconfig>' > nofonts.conf
+  FONTCONFIG_FILE=$PWD/nofonts.conf run 0 "no font at all" "${base[@]}" --text "Vapryx" --field out.raw
+  [ "$(grep -c 'no installed font' stderr.txt)" = 1 ] && ! tr -d '\0' < out.raw | grep -q . &&
+    passed=$((passed + 1)) ||
+    { failures=$((failures + 1)); echo "FAIL: no font: $(cat stderr.txt)"; }
+fi
 
 # The ramp the field's bytes index: white at brightness 5 is grey, a step short at entry 33;
 # pure red reaches red 2 at entry 1 and is lightened to 255,129,129 at entry 192.

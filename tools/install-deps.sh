@@ -4,8 +4,9 @@
 # (default: all)
 set -euo pipefail
 
-native=(make cmake ninja-build g++ googletest libbenchmark-dev libpng-dev
-        libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-liberation x11-common strace libx11-dev libxext-dev libxrender-dev xvfb xdotool
+native=(make cmake ninja-build pkg-config g++ googletest libbenchmark-dev libpng-dev
+        libpango1.0-dev libcairo2-dev libfontconfig-dev fonts-dejavu-core fonts-liberation
+        fonts-lohit-deva fonts-noto-color-emoji libharfbuzz-bin x11-common strace libx11-dev libxext-dev libxrender-dev xvfb xdotool
         python3 libgif-dev dpkg-dev file man-db imagemagick xscreensaver xscreensaver-data
         libwayland-dev wayland-protocols librust-wayland-protocols-dev plasma-wayland-protocols
         libdecor-0-dev libdecor-0-plugin-1-cairo sway weston grim wtype
@@ -15,7 +16,7 @@ gui=(xvfb xdotool x11-utils imagemagick fonts-liberation fonts-wine
      xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils python3)
 fresh=(debootstrap)
 fuzz=(clang libclang-rt-14-dev)
-web=(emscripten chromium fonts-liberation fonts-dejavu-core)
+web=(emscripten chromium fonts-liberation fonts-dejavu-core fonts-noto-color-emoji)
 # node and npm as Debian packages only where no node is installed: a machine may have its
 # own (NodeSource's nodejs carries npm, and Debian's npm would conflict with it).
 command -v node > /dev/null || web+=(nodejs)

@@ -24,7 +24,7 @@ check "control: package, version, architecture" \
   "$([ "$(field Package)" = vapryx ] && [ "$(field Version)" = "$version" ] && [ "$(field Architecture)" = amd64 ] && echo 0 || echo 1)"
 depends=$(field Depends)
 missing=""
-for lib in libc6 libstdc++6 libfreetype6 libfontconfig1 libx11-6 libxext6 fonts-dejavu-core; do
+for lib in libc6 libstdc++6 libpango-1.0-0 libpangocairo-1.0-0 libcairo2 libfontconfig1 libx11-6 libxext6 fonts-dejavu-core; do
   echo "$depends" | tr ',' '\n' | awk '{print $1}' | grep -q -F -x "$lib" || missing="$missing $lib"
 done
 check "depends on what it links (from shlibdeps) and the stand-in font:$missing" "$([ -z "$missing" ] && echo 0 || echo 1)"

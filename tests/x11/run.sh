@@ -244,6 +244,13 @@ start_vapryx --window-id "$window" --verbose
 read_back 400x300
 check "the seed it names draws its picture ($result)" \
   "$(case "$result" in frame*" pixelsOff 0 "*) echo 0 ;; *) echo 1 ;; esac)"
+# Arabic, laid out right to left and joined (as the text tests check the layout itself).
+arabic=(--text 'مرحبا' --font 'DejaVu Sans:bold')
+make_window 640x480
+start_vapryx --window-id "$window" --verbose "${arabic[@]}"
+read_back 640x480 "${arabic[@]}"
+check "Arabic text draws its picture ($result)" \
+  "$(case "$result" in frame*" pixelsOff 0 "*) echo 0 ;; *) echo 1 ;; esac)"
 
 # A text of blanks, or no font at all (fontconfig given none): a black screen, one line that
 # says so, and drawing on until it is ended, as a saver must.
@@ -261,6 +268,11 @@ mkdir -p "$work/nofonts"
 printf '<?xml version="1.0"?>\n<fontconfig><dir>%s/nofonts</dir></fontconfig>\n' "$work" > "$work/nofonts.conf"
 says_why "a text of blanks" "has no outline" FONTCONFIG_FILE=/etc/fonts/fonts.conf --text "   "
 says_why "no font at all" "no installed font" FONTCONFIG_FILE="$work/nofonts.conf"
+# Bitmap faces only, as in a kiosk: none can be drawn at the text's size.
+mkdir -p "$work/bitmaps"
+printf 'STARTFONT 2.1\nFONT -vapryx-Bitmap-medium-r-normal--8-80-75-75-c-80-iso10646-1\nSIZE 8 75 75\nFONTBOUNDINGBOX 8 8 0 0\nSTARTPROPERTIES 2\nFONT_ASCENT 8\nFONT_DESCENT 0\nENDPROPERTIES\nCHARS 1\nSTARTCHAR n\nENCODING 110\nSWIDTH 1000 0\nDWIDTH 8 0\nBBX 8 8 0 0\nBITMAP\nFF\n81\n81\n81\n81\n81\n81\n81\nENDCHAR\nENDFONT\n' > "$work/bitmaps/bitmap.bdf"
+printf '<?xml version="1.0"?>\n<fontconfig><dir>%s/bitmaps</dir></fontconfig>\n' "$work" > "$work/bitmaps.conf"
+says_why "bitmap faces only" "no installed font" FONTCONFIG_FILE="$work/bitmaps.conf"
 
 # Every TrueColor depth, both ways of scaling, and displays without RENDER or MIT-SHM; an
 # ARGB window with bars, which must be opaque black.

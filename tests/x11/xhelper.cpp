@@ -27,7 +27,7 @@
 
 #include "host/saver.h"
 #include "settings/options.h"
-#include "text/raster_freetype.h"
+#include "text/raster_pango.h"
 
 namespace {
 
@@ -62,9 +62,9 @@ int Compare(Display* d, Window window, int argc, const char* const* argv) {
 
   const SaverSettings& s = options.settings;
   std::vector<uint8_t> bandPixels;
-  std::string face;
+  TextReport report;
   const TextRaster band =
-      RenderTextBandFreeType(s.text, s.font, s.fieldWidth, s.fieldHeight, &bandPixels, &face);
+      RenderTextBand(s.text, s.font, s.fieldWidth, s.fieldHeight, &bandPixels, &report);
   const PixelFormat format = {static_cast<uint32_t>(a.visual->red_mask),
                               static_cast<uint32_t>(a.visual->green_mask),
                               static_cast<uint32_t>(a.visual->blue_mask), 0, false};

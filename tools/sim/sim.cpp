@@ -11,7 +11,7 @@
 const char kSimUsage[] =
     "usage: vapryx-sim --resolution 640x480|800x600 --volume V --seed S --frames N\n"
     "                  (--raster FILE.pgm | --text TEXT [--font FAMILY])\n"
-    "                  [--field OUT.raw] [--ramp OUT.rgb] [--png OUT.png]\n"
+    "                  [--text-raster OUT.pgm] [--field OUT.raw] [--ramp OUT.rgb] [--png OUT.png]\n"
     "                  [--gif OUT.gif [--every N] [--gif-delay CS]]\n"
     "                  [--color COLOR] [--brightness B]\n"
     "\n"
@@ -31,6 +31,8 @@ const char kSimUsage[] =
     "                    (its first 99 bytes; empty: name)\n"
     "  --font FAMILY     the font of --text (default: Arial Black; a heavy sans-serif stands in\n"
     "                    when it is not installed)\n"
+    "  --text-raster OUT.pgm  write the text raster --text drew, as --raster reads it, to check\n"
+    "                    a font and a text (no usable font: a raster 0 pixels wide)\n"
     "  --field OUT.raw   write the W x H field bytes after the last step, row-major, nothing else\n"
     "  --ramp OUT.rgb    write the colour ramp the field's bytes index: 256 entries of red,\n"
     "                    green, blue, 768 bytes, nothing else\n"
@@ -56,7 +58,8 @@ int ParseSimOptions(int argc, char** argv, SimOptions* options, std::string* err
         name == "--size" || name == "--resolution" || name == "--volume" || name == "--seed" ||
         name == "--frames" || name == "--raster" || name == "--field" || name == "--ramp" ||
         name == "--png" || name == "--color" || name == "--brightness" || name == "--text" ||
-        name == "--font" || name == "--gif" || name == "--every" || name == "--gif-delay";
+        name == "--font" || name == "--gif" || name == "--every" || name == "--gif-delay" ||
+        name == "--text-raster";
     if (!known) {
       *error = "unknown option '" + name + "' (see --help)";
       return 0;
@@ -100,6 +103,8 @@ int ParseSimOptions(int argc, char** argv, SimOptions* options, std::string* err
       options->rampPath = value;
     } else if (name == "--png") {
       options->pngPath = value;
+    } else if (name == "--text-raster") {
+      options->textRasterPath = value;
     } else {
       options->gifPath = value;
     }
@@ -121,6 +126,10 @@ int ParseSimOptions(int argc, char** argv, SimOptions* options, std::string* err
   }
   if (haveFont && !options->haveText) {
     *error = "--font is the font of --text, which is missing";
+    return 0;
+  }
+  if (!options->textRasterPath.empty() && !options->haveText) {
+    *error = "--text-raster writes what --text drew, which is missing";
     return 0;
   }
   if (!options->gifPath.empty() && options->frames / options->every == 0) {
@@ -191,6 +200,15 @@ TextRaster GreyToTextRaster(const GreyRaster& grey, std::vector<uint8_t>* pixels
   pixels->assign(grey.pixels.size() * 3, 0);
   for (size_t i = 0; i < grey.pixels.size(); ++i) (*pixels)[3 * i] = grey.pixels[i];
   return TextRaster{pixels->data(), grey.width, grey.height};
+}
+
+std::vector<uint8_t> TextRasterToPgm(const TextRaster& raster) {
+  const std::string header =
+      "P5\n" + std::to_string(raster.width) + " " + std::to_string(raster.height) + "\n255\n";
+  std::vector<uint8_t> file(header.begin(), header.end());
+  const size_t count = static_cast<size_t>(raster.width) * raster.height;
+  for (size_t i = 0; i < count; ++i) file.push_back(raster.pixels[3 * i]);
+  return file;
 }
 
 int RunSimulation(const SimOptions& options, const TextRaster& raster, std::vector<uint8_t>* field,

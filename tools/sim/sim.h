@@ -15,6 +15,7 @@ struct SimOptions {
   int32_t frames = 0;
   std::string rasterPath;     // the text raster from a file, or
   bool haveText = false;      // rendered from the settings' text and font, as the program does
+  std::string textRasterPath; // the raster --text drew, as a PGM; empty: not written
   std::string fieldPath;      // empty: not written
   std::string pngPath;        // empty: not written
   std::string rampPath;       // empty: not written
@@ -39,6 +40,9 @@ int ParsePgm(const std::vector<uint8_t>& file, GreyRaster* raster, std::string* 
 
 // The grey raster as the 24-bit raster the saver reads back: grey is the blue byte.
 TextRaster GreyToTextRaster(const GreyRaster& grey, std::vector<uint8_t>* pixels);
+
+// The 24-bit raster as a binary PGM of its blue bytes, as ParsePgm reads it.
+std::vector<uint8_t> TextRasterToPgm(const TextRaster& raster);
 
 // Called after every frame step with its number (from 1) and the W x H field; false stops
 // the run.

@@ -17,7 +17,8 @@
 #include "tools/sim/gif_giflib.h"
 #endif
 #if VAPRYX_SIM_TEXT
-#include "text/raster_freetype.h"
+#include "text/band.h"
+#include "text/raster_pango.h"
 #endif
 
 namespace {
@@ -90,10 +91,11 @@ int main(int argc, char** argv) {
   if (!options.gifPath.empty()) return Fail("this build cannot write GIF files (no giflib)");
 #endif
 #if !VAPRYX_SIM_TEXT
-  if (options.haveText) return Fail("this build cannot render text (no FreeType): use --raster");
+  if (options.haveText) return Fail("this build cannot render text (no Pango): use --raster");
 #endif
   for (const std::string* path :
-       {&options.fieldPath, &options.rampPath, &options.pngPath, &options.gifPath}) {
+       {&options.fieldPath, &options.rampPath, &options.pngPath, &options.gifPath,
+        &options.textRasterPath}) {
     if (!MayReplace(*path)) return Fail("cannot write '" + *path + "'");
   }
 
@@ -104,9 +106,14 @@ int main(int argc, char** argv) {
   TextRaster raster{};
   if (options.haveText) {
 #if VAPRYX_SIM_TEXT
-    std::string face;
-    raster = RenderTextBandFreeType(s.text, s.font, s.fieldWidth, s.fieldHeight, &pixels, &face);
-    if (raster.width == 0) return Fail("no installed font can render the text");
+    // Like the program, it says what it cannot draw and draws on.
+    TextReport report;
+    raster = RenderTextBand(s.text, s.font, s.fieldWidth, s.fieldHeight, &pixels, &report);
+    if (raster.width == 0) {
+      ReportFailure("vapryx-sim", report.face + ": the field stays black", 0);
+      raster.height = ComputeTextBand(0, 0, s.fieldWidth, s.fieldHeight).height;
+    }
+    if (!report.missing.empty()) ReportFailure("vapryx-sim", report.missing, 0);
 #endif
   } else {
     std::vector<uint8_t> file;
@@ -149,6 +156,10 @@ int main(int argc, char** argv) {
   // Every output complete beside its path before any is renamed into place.
   std::vector<std::string> paths;
   std::vector<std::function<bool(const std::string&)>> writers;
+  if (!options.textRasterPath.empty()) {
+    paths.push_back(options.textRasterPath);
+    writers.push_back([&](const std::string& to) { return WriteFile(to, TextRasterToPgm(raster)); });
+  }
   if (!options.fieldPath.empty()) {
     paths.push_back(options.fieldPath);
     writers.push_back([&](const std::string& to) { return WriteFile(to, field); });

@@ -1,5 +1,5 @@
-// The text band rendered with FreeType and turned into outline nodes (Linux build).
-#include "text/raster_freetype.h"
+// The text band laid out by Pango and turned into outline nodes (Linux build).
+#include "text/raster_pango.h"
 
 #include <gtest/gtest.h>
 
@@ -18,14 +18,16 @@ namespace {
 
 struct Rendered {
   std::vector<uint8_t> field, pixels;
-  std::string face;
+  std::string face, missing;
   TextRaster band{};
   TextOutline outline{};
   int32_t minX = 1 << 30, maxX = -1, minY = 1 << 30, maxY = -1;
 
   Rendered(int32_t w, int32_t h, const char* text, const char* font)
       : field(static_cast<size_t>(w) * h) {
-    band = RenderTextBandFreeType(text, font, w, h, &pixels, &face);
+    TextReport report;
+    band = RenderTextBand(text, font, w, h, &pixels, &report);
+    face = report.face, missing = report.missing;
     BuildTextOutline(band, w, h, field.data(), &outline);
     for (int32_t i = 0; i < outline.nodeCount; ++i) {
       const OutlineNode* n = outline.nodeList[i];
@@ -38,7 +40,7 @@ struct Rendered {
 
 }  // namespace
 
-TEST(RenderTextBandFreeType, DefaultTextLiesCentredInTheBandInAHeavyFallback) {
+TEST(RenderTextBand, DefaultTextLiesCentredInTheBandInAHeavyFallback) {
   for (auto [w, h, top, rows] : {std::tuple{800, 600, 175, 250}, std::tuple{640, 480, 140, 200}}) {
     Rendered r(w, h, "name", "Arial Black");
     EXPECT_NE(r.face.find("not installed"), std::string::npos) << r.face;
@@ -53,7 +55,7 @@ TEST(RenderTextBandFreeType, DefaultTextLiesCentredInTheBandInAHeavyFallback) {
   }
 }
 
-TEST(RenderTextBandFreeType, InstalledFamilyBlankTextAndLongText) {
+TEST(RenderTextBand, InstalledFamilyBlankTextAndLongText) {
   Rendered dejavu(800, 600, "name", "DejaVu Sans");
   EXPECT_EQ(dejavu.face.rfind("DejaVu Sans", 0), 0u) << dejavu.face;
   EXPECT_EQ(dejavu.face.find("not installed"), std::string::npos) << dejavu.face;
@@ -68,7 +70,7 @@ TEST(RenderTextBandFreeType, InstalledFamilyBlankTextAndLongText) {
   EXPECT_GE(longText.maxX, 619);
 }
 
-TEST(RenderTextBandFreeType, FontNamesAsFontconfigReadsThem) {
+TEST(RenderTextBand, FontNamesAsFontconfigReadsThem) {
   // A family, a pattern, an alias, generics, unknown names, and characters the face lacks
   // (Liberation Sans has no U+2200 or U+2713; DejaVu Sans has both).
   const struct {
@@ -86,6 +88,8 @@ TEST(RenderTextBandFreeType, FontNamesAsFontconfigReadsThem) {
       {":bold", "name", "DejaVu Sans Bold", "names no font family"},
       {"Liberation Sans", "a\u2200\u2713", "Liberation Sans Regular",
        "; DejaVu Sans Book for 2 characters it lacks"},
+      {"DejaVu Sans", "\u0928\u092E\u0938\u094D\u0924\u0947", "DejaVu Sans Book",
+       "; Lohit Devanagari Regular for 6 characters it lacks"},
   };
   for (const auto& c : cases) {
     Rendered r(640, 480, c.text, c.font);
@@ -96,11 +100,20 @@ TEST(RenderTextBandFreeType, FontNamesAsFontconfigReadsThem) {
       EXPECT_EQ(r.face.find('('), std::string::npos) << c.font << ": " << r.face;
     }
     EXPECT_GT(r.outline.nodeCount, 50) << c.font;
+    EXPECT_EQ(r.missing, "") << c.font;
   }
+  // What no installed face has is named once each, with where to find a face for it.
+  Rendered boxes(640, 480, "a\u0710\u4E2D\u0710", "DejaVu Sans");
+  EXPECT_EQ(boxes.missing,
+            "no installed font has U+0710 U+4E2D, drawn as boxes; Debian's fonts-noto-core or "
+            "fonts-noto-cjk have faces for them");
+  EXPECT_GT(boxes.outline.nodeCount, 50);
+  EXPECT_EQ(Rendered(640, 480, "a\nb", "DejaVu Sans").missing,
+            "no installed font has U+000A, drawn as boxes");  // a control character: no face has one
 }
 
-TEST(RenderTextBandFreeType, AFaceThatCannotBeDrawnAt140PixelsGivesWayToTheHeavyFallback) {
-  // An installed bitmap-only face, 8 pixels high: FreeType opens it but cannot size it.
+TEST(RenderTextBand, AFaceThatCannotBeDrawnAt140PixelsGivesWayToTheHeavyFallbackOrToNone) {
+  // An installed bitmap-only face, 8 pixels high: it cannot be scaled to 140.
   char dir[] = "/tmp/vapryx-bitmap-XXXXXX";
   ASSERT_NE(mkdtemp(dir), nullptr);
   const std::string font = std::string(dir) + "/bitmap.bdf", conf = std::string(dir) + "/fonts.conf";
@@ -132,6 +145,18 @@ TEST(RenderTextBandFreeType, AFaceThatCannotBeDrawnAt140PixelsGivesWayToTheHeavy
     EXPECT_EQ(r.face.rfind("DejaVu Sans Bold", 0), 0u) << r.face;
     EXPECT_NE(r.face.find("cannot be drawn at 140 pixels"), std::string::npos) << r.face;
     EXPECT_GT(r.outline.nodeCount, 50);
+  }
+  // A kiosk with bitmap faces only: no face, no outline, and no crash.
+  f = std::fopen(conf.c_str(), "w");
+  ASSERT_NE(f, nullptr);
+  std::fprintf(f, "<?xml version=\"1.0\"?>\n<fontconfig><dir>%s</dir><cachedir>%s</cachedir>"
+               "</fontconfig>\n", dir, dir);
+  std::fclose(f);
+  for (const char* font : {"Vapryx Bitmap", "DejaVu Sans"}) {
+    Rendered r(640, 480, "name", font);
+    EXPECT_EQ(r.face, "no installed font can be used");
+    EXPECT_EQ(r.band.width, 0);
+    EXPECT_EQ(r.outline.nodeCount, 0);
   }
   if (previous != nullptr) {
     setenv("FONTCONFIG_FILE", kept.c_str(), 1);

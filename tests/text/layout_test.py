@@ -1,0 +1,166 @@
+#!/usr/bin/python3
+"""Text in several scripts drawn by vapryx-sim --text-raster as its writers write it.
+
+For each text a property no wrong layout has (joining, order, conjuncts, a filled emoji),
+and the raster against HarfBuzz's own rendering (hb-view) of the same text and face: both
+thresholded, each scaled onto its ink box, they must cover nearly the same pixels.
+
+usage: layout_test.py WORKDIR SIM
+"""
+import os
+import subprocess
+import sys
+
+DEJAVU_BOLD = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"
+LOHIT = "/usr/share/fonts/truetype/lohit-devanagari/Lohit-Devanagari.ttf"
+
+
+def read_pgm(path):
+    data = open(path, "rb").read()
+    fields, at = [], 0
+    while len(fields) < 4:
+        while data[at:at + 1].isspace():
+            at += 1
+        end = at
+        while not data[end:end + 1].isspace():
+            end += 1
+        fields.append(data[at:end])
+        at = end
+    width, height = int(fields[1]), int(fields[2])
+    pixels = data[at + 1:at + 1 + width * height]
+    return [[pixels[y * width + x] >= 128 for x in range(width)] for y in range(height)]
+
+
+def ink_box(ink):
+    rows = [y for y, row in enumerate(ink) if any(row)]
+    columns = [x for x in range(len(ink[0])) if any(row[x] for row in ink)] if ink else []
+    if not rows:
+        return None
+    return columns[0], rows[0], columns[-1] + 1, rows[-1] + 1
+
+
+def pieces(ink, smallest=1):
+    """Connected ink pieces (8 neighbours) of at least `smallest` pixels: (size, box)."""
+    height, width = len(ink), len(ink[0])
+    seen = [[False] * width for _ in range(height)]
+    found = []
+    for y0 in range(height):
+        for x0 in range(width):
+            if not ink[y0][x0] or seen[y0][x0]:
+                continue
+            seen[y0][x0] = True
+            stack, size, box = [(x0, y0)], 0, [x0, y0, x0 + 1, y0 + 1]
+            while stack:
+                x, y = stack.pop()
+                size += 1
+                box = [min(box[0], x), min(box[1], y), max(box[2], x + 1), max(box[3], y + 1)]
+                for dy in (-1, 0, 1):
+                    for dx in (-1, 0, 1):
+                        nx, ny = x + dx, y + dy
+                        if 0 <= nx < width and 0 <= ny < height and ink[ny][nx] and not seen[ny][nx]:
+                            seen[ny][nx] = True
+                            stack.append((nx, ny))
+            if size >= smallest:
+                found.append((size, box))
+    return sorted(found, key=lambda p: p[1][0])
+
+
+def onto_box(ink, size=(160, 64)):
+    """The ink box scaled to `size` by nearest pixel."""
+    x0, y0, x1, y1 = ink_box(ink)
+    w, h = size
+    return [[ink[y0 + (y1 - y0) * j // h][x0 + (x1 - x0) * i // w] for i in range(w)]
+            for j in range(h)]
+
+
+def overlap(a, b):
+    a, b = onto_box(a), onto_box(b)
+    both = sum(p and q for ra, rb in zip(a, b) for p, q in zip(ra, rb))
+    either = sum(p or q for ra, rb in zip(a, b) for p, q in zip(ra, rb))
+    return both / either
+
+
+# What a right layout has and a wrong one has not (measured on right and wrong layouts).
+def arabic(ink):
+    # Joined: مر and حبا are two pieces (five unjoined), the dot of ب aside; the alef, the
+    # last letter, stands at the left end and is the tallest.
+    big = pieces(ink, 1000)
+    top = ink_box(ink)[1]
+    return len(big) == 2 and big[0][1][1] == top, f"{len(big)} pieces, left one {big[0][1]}"
+
+
+def hebrew(ink):
+    # Right to left: the lamed, the only letter rising above the others, is second from the
+    # right (second from the left when reversed).
+    big = pieces(ink, 200)
+    tallest = min(range(len(big)), key=lambda i: big[i][1][1])
+    return len(big) == 4 and tallest == 2, f"{len(big)} pieces, the tallest {tallest}"
+
+
+def devanagari(ink):
+    # Shaped, the conjunct sta is formed: no virama hangs below the line the letters stand
+    # on (the bottom of the first letter, na), and the headline makes the word one piece.
+    x0, _, x1, y1 = ink_box(ink)
+    first = max(y for y, row in enumerate(ink) if any(row[x0:x0 + (x1 - x0) // 5]))
+    big = pieces(ink, 30)
+    return y1 - 1 - first <= 5 and len(big) <= 2, f"ink {y1 - 1 - first} px below the line, {len(big)} pieces"
+
+
+def emoji(ink):
+    # A filled silhouette in one piece, not a missing glyph's box (a third of its box) nor
+    # the pieces of a sequence that did not form.
+    x0, y0, x1, y1 = ink_box(ink)
+    share = sum(sum(row[x0:x1]) for row in ink[y0:y1]) / ((x1 - x0) * (y1 - y0))
+    count = len(pieces(ink, 100))
+    return share > 0.5 and count == 1, f"fills {share:.2f} of its box, {count} pieces"
+
+
+CASES = [  # name, text, font, face file for hb-view or None, property or None
+    ("Latin", "Vapryx", "DejaVu Sans:bold", DEJAVU_BOLD, None),
+    ("Arabic", "مرحبا", "DejaVu Sans:bold", DEJAVU_BOLD, arabic),
+    ("Hebrew", "שלום", "DejaVu Sans:bold", DEJAVU_BOLD, hebrew),
+    ("Devanagari", "नमस्ते", "Lohit Devanagari", LOHIT, devanagari),
+    ("Devanagari in a fallback face", "नमस्ते", "DejaVu Sans", LOHIT, devanagari),
+    ("emoji", "\U0001F525", "DejaVu Sans", None, emoji),
+    ("emoji and variation selector", "\u2764\ufe0f", "DejaVu Sans", None, emoji),
+    ("emoji joined", "\U0001F468\u200d\U0001F469\u200d\U0001F467", "DejaVu Sans", None, emoji),
+]
+
+
+def main():
+    work, sim = sys.argv[1], sys.argv[2]
+    os.makedirs(work, exist_ok=True)
+    failures = passed = 0
+    for name, text, font, face, rule in CASES:
+        ours = os.path.join(work, "ours.pgm")
+        run = subprocess.run([sim, "--size", "800x600", "--volume", "5", "--seed", "1",
+                              "--frames", "0", "--text", text, "--font", font,
+                              "--text-raster", ours], capture_output=True, text=True)
+        problems = []
+        if run.returncode != 0 or run.stderr:
+            problems.append(f"exit {run.returncode}, {run.stderr.strip()}")
+        else:
+            ink = read_pgm(ours)
+            if rule is not None:
+                ok, said = rule(ink)
+                if not ok:
+                    problems.append(said)
+            if face is not None:
+                png, pgm = os.path.join(work, "hb.png"), os.path.join(work, "hb.pgm")
+                subprocess.run(["hb-view", "--font-size=140", "--margin=20", "--foreground=FFFFFF",
+                                "--background=000000", "-O", "png", "-o", png, face, text], check=True)
+                subprocess.run(["convert", png, "-colorspace", "Gray", pgm], check=True)
+                share = overlap(ink, read_pgm(pgm))
+                if share < 0.85:
+                    problems.append(f"overlaps HarfBuzz's rendering {share:.2f}")
+        if problems:
+            failures += 1
+            print(f"FAIL: {name} ({text}): {'; '.join(problems)}")
+        else:
+            passed += 1
+    print(f"text layout: {passed} passed, {failures} failed")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
