@@ -71,7 +71,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # --color on Wayland) are data, so they are named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core, x11-common")
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xscreensaver")
+# Faces for the scripts and emoji DejaVu lacks.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xscreensaver, fonts-noto-core, fonts-noto-color-emoji")
 # libdecor draws a Wayland window's decorations through its plugin.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libdecor-0-plugin-1-cairo")
 set(CPACK_STRIP_FILES ON)
