@@ -15,69 +15,48 @@ DEJAVU_BOLD = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"
 LOHIT = "/usr/share/fonts/truetype/lohit-devanagari/Lohit-Devanagari.ttf"
 
 
-def read_pgm(path):
-    data = open(path, "rb").read()
-    fields, at = [], 0
-    while len(fields) < 4:
-        while data[at:at + 1].isspace():
-            at += 1
-        end = at
-        while not data[end:end + 1].isspace():
-            end += 1
-        fields.append(data[at:end])
-        at = end
-    width, height = int(fields[1]), int(fields[2])
-    pixels = data[at + 1:at + 1 + width * height]
-    return [[pixels[y * width + x] >= 128 for x in range(width)] for y in range(height)]
+def read_pgm(path):  # as vapryx-sim and ImageMagick write them: "P5\nW H\n255\n"
+    _, size, _, pixels = open(path, "rb").read().split(b"\n", 3)
+    width, height = map(int, size.split())
+    return [[p >= 128 for p in pixels[y * width:(y + 1) * width]] for y in range(height)]
 
 
 def ink_box(ink):
     rows = [y for y, row in enumerate(ink) if any(row)]
-    columns = [x for x in range(len(ink[0])) if any(row[x] for row in ink)] if ink else []
-    if not rows:
-        return None
+    columns = [x for x in range(len(ink[0])) if any(row[x] for row in ink)]
     return columns[0], rows[0], columns[-1] + 1, rows[-1] + 1
 
 
-def pieces(ink, smallest=1):
-    """Connected ink pieces (8 neighbours) of at least `smallest` pixels: (size, box)."""
-    height, width = len(ink), len(ink[0])
-    seen = [[False] * width for _ in range(height)]
-    found = []
-    for y0 in range(height):
-        for x0 in range(width):
-            if not ink[y0][x0] or seen[y0][x0]:
+def pieces(ink, smallest):
+    """Ink pieces (8 neighbours) of at least `smallest` pixels, left to right: (size, box)."""
+    seen, found = set(), []
+    for y0, row in enumerate(ink):
+        for x0, on in enumerate(row):
+            if not on or (x0, y0) in seen:
                 continue
-            seen[y0][x0] = True
+            seen.add((x0, y0))
             stack, size, box = [(x0, y0)], 0, [x0, y0, x0 + 1, y0 + 1]
             while stack:
                 x, y = stack.pop()
                 size += 1
                 box = [min(box[0], x), min(box[1], y), max(box[2], x + 1), max(box[3], y + 1)]
-                for dy in (-1, 0, 1):
-                    for dx in (-1, 0, 1):
-                        nx, ny = x + dx, y + dy
-                        if 0 <= nx < width and 0 <= ny < height and ink[ny][nx] and not seen[ny][nx]:
-                            seen[ny][nx] = True
-                            stack.append((nx, ny))
+                for nx, ny in ((x + dx, y + dy) for dx in (-1, 0, 1) for dy in (-1, 0, 1)):
+                    if 0 <= ny < len(ink) and 0 <= nx < len(row) and ink[ny][nx] and (nx, ny) not in seen:
+                        seen.add((nx, ny))
+                        stack.append((nx, ny))
             if size >= smallest:
                 found.append((size, box))
     return sorted(found, key=lambda p: p[1][0])
 
 
-def onto_box(ink, size=(160, 64)):
-    """The ink box scaled to `size` by nearest pixel."""
-    x0, y0, x1, y1 = ink_box(ink)
-    w, h = size
-    return [[ink[y0 + (y1 - y0) * j // h][x0 + (x1 - x0) * i // w] for i in range(w)]
-            for j in range(h)]
-
-
-def overlap(a, b):
-    a, b = onto_box(a), onto_box(b)
-    both = sum(p and q for ra, rb in zip(a, b) for p, q in zip(ra, rb))
-    either = sum(p or q for ra, rb in zip(a, b) for p, q in zip(ra, rb))
-    return both / either
+def overlap(a, b, w=160, h=64):
+    """Each ink box scaled to w x h by nearest pixel: the share of pixels ink in both of those
+    ink in either."""
+    def onto_box(ink):
+        x0, y0, x1, y1 = ink_box(ink)
+        return [ink[y0 + (y1 - y0) * j // h][x0 + (x1 - x0) * i // w] for j in range(h) for i in range(w)]
+    pairs = list(zip(onto_box(a), onto_box(b)))
+    return sum(p and q for p, q in pairs) / sum(p or q for p, q in pairs)
 
 
 # What a right layout has and a wrong one has not (measured on right and wrong layouts).
