@@ -56,7 +56,7 @@ test-web: web
 	cmake --build --preset native --target vapryx_sim
 	bash tests/sim_identity.sh build/web/sim-identity build/native/vapryx-sim node build/web/vapryx-sim.js
 	(cd tests/web && npm ci --no-audit --no-fund --loglevel=error)  # a failed install stops here
-	node tests/web/page_test.mjs build/web
+	node tests/web/page_test.mjs build/web build/native/vapryx-sim
 
 # Fuzzes every target for FUZZ_SECONDS seconds each with libFuzzer; see the README.
 FUZZ_SECONDS ?= 60

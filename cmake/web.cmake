@@ -17,23 +17,42 @@ set_target_properties(vapryx_web PROPERTIES LINK_DEPENDS "${page_shell};${page_s
 target_link_options(vapryx_sim PRIVATE -sSINGLE_FILE=1 -sNODERAWFS=1 -sENVIRONMENT=node -sALLOW_MEMORY_GROWTH=1
                     -sEXIT_RUNTIME=1)
 
-# Lively Wallpaper: a zip of its two descriptions and the page. Wallpaper Engine: a folder
-# with its project.json and the page as index.html.
+# The picture the hosts show in their libraries: the default look (white, brightness 5)
+# after 150 steps from the simulator, each 2 x 2 field bytes averaged, through the colour
+# ramp, centred in a black square (Lively's own thumbnails are square).
+find_program(VAPRYX_NODE NAMES node nodejs REQUIRED)
+find_program(VAPRYX_CONVERT convert REQUIRED)
+set(web_res ${CMAKE_SOURCE_DIR}/res/web)
+set(preview ${CMAKE_BINARY_DIR}/preview.gif)
+add_custom_command(
+  OUTPUT ${preview}
+  COMMAND ${VAPRYX_NODE} $<TARGET_FILE:vapryx_sim> --resolution 800x600 --volume 5 --seed 1
+          --frames 150 --raster ${CMAKE_SOURCE_DIR}/docs/name-800x600.pgm
+          --field ${preview}.field --ramp ${preview}.ramp
+  COMMAND ${VAPRYX_CONVERT} -size 800x600 -depth 8 gray:${preview}.field -filter box -resize 50%
+          -size 256x1 rgb:${preview}.ramp -interpolate integer -clut -background black
+          -gravity center -extent 400x400 ${preview}
+  COMMAND ${CMAKE_COMMAND} -E rm -f ${preview}.field ${preview}.ramp
+  DEPENDS vapryx_sim ${CMAKE_SOURCE_DIR}/docs/name-800x600.pgm
+  COMMENT "The hosts' preview picture")
+
+# Lively Wallpaper: a zip of its two descriptions, the picture and the page. Wallpaper
+# Engine: a folder with its project.json, the picture and the page as index.html.
 set(lively ${CMAKE_BINARY_DIR}/lively)
 set(engine ${CMAKE_BINARY_DIR}/wallpaper-engine)
-set(web_res ${CMAKE_SOURCE_DIR}/res/web)
 add_custom_command(
   OUTPUT ${CMAKE_BINARY_DIR}/vapryx-lively.zip ${engine}/index.html ${engine}/project.json
+         ${engine}/preview.gif
   COMMAND ${CMAKE_COMMAND} -E rm -rf ${lively} ${engine}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${lively} ${engine}
   COMMAND ${CMAKE_COMMAND} -E copy ${web_res}/LivelyInfo.json ${web_res}/LivelyProperties.json
-          $<TARGET_FILE:vapryx_web> ${lively}
+          ${preview} $<TARGET_FILE:vapryx_web> ${lively}
   COMMAND ${CMAKE_COMMAND} -E chdir ${lively} ${CMAKE_COMMAND} -E tar cf
           ${CMAKE_BINARY_DIR}/vapryx-lively.zip --format=zip
-          LivelyInfo.json LivelyProperties.json vapryx.html
-  COMMAND ${CMAKE_COMMAND} -E copy ${web_res}/project.json ${engine}/project.json
+          LivelyInfo.json LivelyProperties.json preview.gif vapryx.html
+  COMMAND ${CMAKE_COMMAND} -E copy ${web_res}/project.json ${preview} ${engine}
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:vapryx_web> ${engine}/index.html
-  DEPENDS vapryx_web ${web_res}/LivelyInfo.json ${web_res}/LivelyProperties.json
+  DEPENDS vapryx_web ${preview} ${web_res}/LivelyInfo.json ${web_res}/LivelyProperties.json
           ${web_res}/project.json
   COMMENT "The Lively zip and the Wallpaper Engine folder")
 add_custom_target(vapryx_web_hosts ALL DEPENDS ${CMAKE_BINARY_DIR}/vapryx-lively.zip

@@ -95,6 +95,7 @@ EMSCRIPTEN_KEEPALIVE int vapryx_field_width() { return Page.settings.fieldWidth;
 EMSCRIPTEN_KEEPALIVE int vapryx_field_height() { return Page.settings.fieldHeight; }
 EMSCRIPTEN_KEEPALIVE int vapryx_delay() { return Page.delay; }
 EMSCRIPTEN_KEEPALIVE int vapryx_show_fps() { return Page.fps ? 1 : 0; }
+EMSCRIPTEN_KEEPALIVE uint32_t vapryx_color() { return Page.settings.color; }  // a COLORREF
 
 // Room for the text raster the page draws: cx x cy bytes, non-zero is ink.
 EMSCRIPTEN_KEEPALIVE uint8_t* vapryx_ink(int cx, int cy) {
@@ -122,6 +123,11 @@ EMSCRIPTEN_KEEPALIVE uint8_t* vapryx_open(const uint8_t* ink, int cx, int cy, ui
   Page.shown = s;
   Page.image.assign(static_cast<size_t>(s.fieldWidth) * s.fieldHeight * 4, 0);
   return Page.image.data();
+}
+
+// The outline's nodes: none when the text drew nothing the smoke can come from.
+EMSCRIPTEN_KEEPALIVE int vapryx_outline() {
+  return Page.saver != nullptr ? Page.saver->outline.nodeCount : 0;
 }
 
 // After settings changed: 2 when the smoke must be prepared again (text, font, resolution

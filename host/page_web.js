@@ -2,7 +2,7 @@
 // then whatever a wallpaper host sends), draws the text with the browser's fonts into the
 // raster the core's band rules squeeze, and puts the field-sized image the core hands back
 // on a canvas the browser scales. It draws nothing while the page is hidden or its host
-// has paused it.
+// has paused it. window.vapryx.raster is the last text raster handed to the core.
 
 var vapryx = (window.vapryx = { frames: 0, seed: 0, ready: false, paused: false });
 
@@ -23,17 +23,22 @@ var vapryx = (window.vapryx = { frames: 0, seed: 0, ready: false, paused: false 
   function warn(text) { console.warn('vapryx: ' + text); }
 
   // One setting by its option name; a bad one keeps what the setting had, with a warning.
+  // The value reaches the core as a C string: a NUL in it would cut it, so a blank stands
+  // in, as the canvas draws a tab or a line break.
   function setOption(name, value) {
     if (!vapryx.ready) { pending.push([name, value]); return; }
-    var taken = ccall('vapryx_option', 'number', ['string', 'string'], [name, String(value)]);
+    var before = _vapryx_color();
+    var taken = ccall('vapryx_option', 'number', ['string', 'string'],
+                      [name, String(value).replace(/\0/g, ' ')]);
     if (taken < 0) warn(UTF8ToString(_vapryx_message()));
     if (taken === 0) warn("no setting named '" + name + "'");
-    if (taken > 0 && name === 'color') resolveColorName();
+    if (taken > 0 && name === 'color') resolveColorName(before);
     scheduleApply();
   }
 
-  // A colour given by name: the browser knows the CSS names.
-  function resolveColorName() {
+  // A colour given by name: the browser knows the CSS names. An unknown one keeps the
+  // colour there was (`before`, red in the low byte).
+  function resolveColorName(before) {
     var name = UTF8ToString(_vapryx_color_name());
     if (!name) return;
     var probe = document.createElement('canvas').getContext('2d');
@@ -42,7 +47,8 @@ var vapryx = (window.vapryx = { frames: 0, seed: 0, ready: false, paused: false 
     var css = probe.fillStyle;
     if (css === '#010203' || css.charAt(0) !== '#') {
       warn("unknown colour '" + name + "'");
-      ccall('vapryx_option', 'number', ['string', 'string'], ['color', 'ffffff']);
+      var rgb = [before & 255, (before >> 8) & 255, (before >> 16) & 255].join(',');
+      ccall('vapryx_option', 'number', ['string', 'string'], ['color', rgb]);
       return;
     }
     ccall('vapryx_option', 'number', ['string', 'string'], ['color', css.slice(1)]);
@@ -86,48 +92,82 @@ var vapryx = (window.vapryx = { frames: 0, seed: 0, ready: false, paused: false 
     return differs;
   }
 
-  // The text white on black at an em height of 140 pixels, measured as the other front ends
-  // measure (its advance plus 50 black columns either side, the face's ascent plus descent
-  // high), thresholded to ink, into the module's memory.
+  // A metric where the browser has it; browsers before Firefox 116 lack the face's box.
+  function metric(value, fallback) { return Number.isFinite(value) ? value : fallback; }
+
+  // Whether the text's first letter is of a script written right to left: the direction of
+  // the line, as the Linux program takes it.
+  function rightToLeft(text) {
+    var first = text.match(/\p{L}/u);
+    return !!first && /[\p{Script=Hebrew}\p{Script=Arabic}\p{Script=Syriac}\p{Script=Thaana}\p{Script=Nko}]/u.test(first[0]);
+  }
+
+  // The text at an em height of 140 pixels, as one line in its natural direction, measured
+  // as the other front ends measure (its advance plus 50 blank columns either side, the
+  // face's ascent plus descent high, grown where the ink reaches further: no glyph is cut),
+  // its coverage thresholded to ink, into the module's memory. Coverage is the alpha drawn
+  // on a clear canvas, which a colour glyph (an emoji) has whatever its colours.
   function rasterText(text, font) {
     var c = document.createElement('canvas');
     var g = c.getContext('2d', { willReadFrequently: true });
     var css = installed(font, g) ? '140px ' + cssFamily(font) : '900 140px sans-serif';
-    g.font = css;
+    var direction = rightToLeft(text) ? 'rtl' : 'ltr';
+    var setUp = function () {
+      g.font = css;
+      g.direction = direction;
+      g.textAlign = 'left';
+      g.textBaseline = 'alphabetic';
+    };
+    setUp();
     var m = g.measureText(text);
-    var ascent = Math.ceil(m.fontBoundingBoxAscent), descent = Math.ceil(m.fontBoundingBoxDescent);
-    var cx = Math.min(Math.round(m.width), 30000) + 100, cy = ascent + descent;
-    if (!(cx > 0 && cy > 0)) return { ink: 0, cx: 0, cy: 0, font: css };
+    var left = Math.max(0, Math.ceil(metric(m.actualBoundingBoxLeft, 0)));
+    var right = Math.max(Math.round(m.width), Math.ceil(metric(m.actualBoundingBoxRight, 0)));
+    var ascent = Math.ceil(Math.max(metric(m.fontBoundingBoxAscent, 0), metric(m.actualBoundingBoxAscent, 0)));
+    var descent = Math.ceil(Math.max(metric(m.fontBoundingBoxDescent, 0), metric(m.actualBoundingBoxDescent, 0)));
+    var cx = Math.min(left + right, 30000) + 100, cy = ascent + descent;
+    if (!(cx > 0 && cy > 0)) return { ink: 0, cx: 0, cy: 0, font: css, bytes: new Uint8Array(0) };
     c.width = cx;
     c.height = cy;
-    g.fillStyle = '#000';
-    g.fillRect(0, 0, cx, cy);
-    g.font = css;
+    setUp();  // a canvas resized forgets its state
     g.fillStyle = '#fff';
-    g.textBaseline = 'alphabetic';
-    g.fillText(text, 50, ascent);
+    g.fillText(text, 50 + left, ascent);
     var rgba = g.getImageData(0, 0, cx, cy).data;
     var ink = _vapryx_ink(cx, cy);
     var bytes = HEAPU8.subarray(ink, ink + cx * cy);  // after the call: memory may have grown
-    for (var i = 0, n = cx * cy; i < n; ++i) bytes[i] = rgba[i * 4] >= 128 ? 255 : 0;
-    return { ink: ink, cx: cx, cy: cy, font: css };
+    for (var i = 0, n = cx * cy; i < n; ++i) bytes[i] = rgba[i * 4 + 3] >= 128 ? 255 : 0;
+    return { ink: ink, cx: cx, cy: cy, font: css, bytes: bytes.slice() };
   }
 
-  // The smoke prepared again from the settings as they stand.
+  // One line, as the Linux program says it, control characters written as \xNN.
+  function sayNoOutline(text) {
+    warn('the text "' + text.replace(/[\x00-\x1f\x7f]/g, function (c) {
+      return '\\x' + (c.charCodeAt(0) < 16 ? '0' : '') + c.charCodeAt(0).toString(16);
+    }) + '" has no outline: nothing to draw the smoke from');
+  }
+
+  // The smoke prepared again from the settings as they stand. A paused page shows its
+  // first step, the new text's outline, rather than the cleared field.
   function prepare() {
-    var raster = rasterText(UTF8ToString(_vapryx_text()), UTF8ToString(_vapryx_font()));
+    var text = UTF8ToString(_vapryx_text());
+    var raster = rasterText(text, UTF8ToString(_vapryx_font()));
     vapryx.font = raster.font;
+    vapryx.raster = { cx: raster.cx, cy: raster.cy, ink: raster.bytes };
     image = _vapryx_open(raster.ink, raster.cx, raster.cy, vapryx.seed);
     if (!image) {
       console.error('vapryx: no memory for the smoke');
       return;
     }
+    if (!_vapryx_outline()) sayNoOutline(text);
     width = _vapryx_field_width();
     height = _vapryx_field_height();
     canvas.width = width;
     canvas.height = height;
     fpsBox.hidden = !_vapryx_show_fps();
     layout();
+    if (!running()) {
+      _vapryx_step();
+      _vapryx_ramp();
+    }
     show();
     resume();
   }
@@ -158,7 +198,7 @@ var vapryx = (window.vapryx = { frames: 0, seed: 0, ready: false, paused: false 
 
   function tick(now) {
     frameRequest = 0;
-    if (vapryx.paused || document.hidden || !image) return;
+    if (!running() || !image) return;
     frameRequest = requestAnimationFrame(tick);
     // Half a millisecond early still counts: frames come on the display's beat. The next is
     // due an interval after this one was, not after it came, so the rate is not rounded
@@ -179,10 +219,10 @@ var vapryx = (window.vapryx = { frames: 0, seed: 0, ready: false, paused: false 
     }
   }
 
+  function running() { return !vapryx.paused && !document.hidden; }
+
   function resume() {
-    if (!frameRequest && !vapryx.paused && !document.hidden && image) {
-      frameRequest = requestAnimationFrame(tick);
-    }
+    if (!frameRequest && running() && image) frameRequest = requestAnimationFrame(tick);
   }
 
   function pause(paused) {
@@ -215,11 +255,13 @@ var vapryx = (window.vapryx = { frames: 0, seed: 0, ready: false, paused: false 
     pause(state && state.IsPaused);
   };
 
-  // Wallpaper Engine: only the properties that changed, colours as three 0..1 numbers.
+  // Wallpaper Engine: only the properties that changed, colours as three 0..1 numbers. It
+  // adds its own `schemecolor`, which is none of ours and no mistake of the user's.
   window.wallpaperPropertyListener = {
     applyUserProperties: function (properties) {
       Object.keys(properties).forEach(function (name) {
         var value = properties[name].value;
+        if (name === 'schemecolor') return;
         if (name === 'color') {
           var rgb = String(value).trim().split(/\s+/).map(function (part) {
             return Math.max(0, Math.min(255, Math.round(Number(part) * 255)));
@@ -246,7 +288,10 @@ var vapryx = (window.vapryx = { frames: 0, seed: 0, ready: false, paused: false 
     window.crypto.getRandomValues(seed);
     vapryx.seed = seed[0];
     vapryx.ready = true;
-    new URLSearchParams(window.location.search).forEach(function (value, name) {
+    // An unescaped # in the query (?color=#ff8000) starts the fragment: it is read as part
+    // of the query. Without a query, the fragment alone holds the settings.
+    var search = window.location.search, hash = window.location.hash;
+    new URLSearchParams(search ? search.slice(1) + hash : hash.slice(1)).forEach(function (value, name) {
       setOption(name, value);
     });
     pending.splice(0).forEach(function (entry) { setOption(entry[0], entry[1]); });

@@ -16,7 +16,7 @@ gui=(xvfb xdotool x11-utils imagemagick fonts-liberation fonts-wine
      xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils python3)
 fresh=(debootstrap)
 fuzz=(clang libclang-rt-14-dev)
-web=(emscripten chromium fonts-liberation fonts-dejavu-core fonts-noto-color-emoji)
+web=(emscripten chromium imagemagick fonts-liberation fonts-dejavu-core fonts-noto-color-emoji)
 # node and npm as Debian packages only where no node is installed: a machine may have its
 # own (NodeSource's nodejs carries npm, and Debian's npm would conflict with it).
 command -v node > /dev/null || web+=(nodejs)

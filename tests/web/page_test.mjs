@@ -1,9 +1,9 @@
 // The page in a real browser (Debian's chromium, headless): smoke on the colour ramp the
-// simulator writes for the same colour, the crop every display shares, the hosts' live
-// settings, pausing, and bad settings that leave a working page.
-// Usage: node page_test.mjs BUILD-WEB-DIR
+// simulator writes for the same colour, the text raster, the crop every display shares, the
+// hosts' live settings, pausing, bad settings that leave a working page, the preview picture.
+// Usage: node page_test.mjs BUILD-WEB-DIR NATIVE-VAPRYX-SIM
 import { execFileSync } from 'node:child_process';
-import { existsSync, readFileSync, mkdtempSync } from 'node:fs';
+import { existsSync, readFileSync, mkdirSync, mkdtempSync } from 'node:fs';
 import http from 'node:http';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
@@ -59,20 +59,19 @@ const browser = await puppeteer.launch({
 });
 const deadline = (ms) => ({ timeout: ms, polling: 50 });
 
-// The screenshot's pixels, decoded by the browser itself: lit ones, and those off the ramp.
-async function pixelsOn(page, set) {
-  const png = await page.screenshot({ encoding: 'base64' });
+// A picture's pixels, decoded by the browser itself: lit ones, and those off the ramp.
+async function pictureOn(url, set) {
   const decoder = await browser.newPage();
-  const pixels = await decoder.evaluate(async (data) => {
+  const [width, height, pixels] = await decoder.evaluate(async (url) => {
     const img = new Image();
-    img.src = 'data:image/png;base64,' + data;
+    img.src = url;
     await img.decode();
     const c = document.createElement('canvas');
     c.width = img.width; c.height = img.height;
     const g = c.getContext('2d');
     g.drawImage(img, 0, 0);
-    return Array.from(g.getImageData(0, 0, c.width, c.height).data);
-  }, png);
+    return [c.width, c.height, Array.from(g.getImageData(0, 0, c.width, c.height).data)];
+  }, url);
   await decoder.close();
   let lit = 0, off = 0;
   for (let i = 0; i < pixels.length; i += 4) {
@@ -80,11 +79,14 @@ async function pixelsOn(page, set) {
     if (rgb !== 0) ++lit;
     if (!set.has(rgb)) ++off;
   }
-  return { lit, off };
+  return { lit, off, width, height };
 }
+const pixelsOn = async (page, set) =>
+  pictureOn('data:image/png;base64,' + await page.screenshot({ encoding: 'base64' }), set);
 
-async function open(query, url = 'file://' + pagePath) {
+async function open(query, url = 'file://' + pagePath, setup = async () => {}) {
   const page = await browser.newPage();
+  await setup(page);
   const warnings = [];
   page.on('console', (m) => { if (m.type() === 'warn' || m.type() === 'warning') warnings.push(m.text()); });
   page.on('pageerror', (e) => warnings.push('error: ' + e.message));
@@ -105,18 +107,80 @@ async function onRamp(what, page, color, brightness) {
   check(what, lit > 2000 && off === 0, `lit ${lit}, off the ramp ${off}`);
 }
 
-// Queries: the colour the smoke must be in, and how many one-line warnings come with it.
+// Queries: the colour the smoke must be in, and how many one-line warnings come with it. An
+// unescaped # starts the fragment, read as the query's; a fragment alone is the settings.
 const table = [
   ['?color=00ff00&seed=5', '00ff00', 5, 0],
   ['?color=orange&brightness=7&volume=9', 'ffa500', 7, 0],
   ['?color=zzz%23&volume=99&resolution=1x1&delay=-5&brightness=x&fps=maybe&bogus=1', 'ffffff', 5, 7],
   ['?text=&font=No%20Such%20Font&color=%23FF0000', 'ff0000', 5, 0],
+  ['?color=00ff00&color=nosuchcolour', '00ff00', 5, 1],
+  ['?volume=3&color=#0000ff&brightness=8', '0000ff', 8, 0],
+  ['#color=ff0000&brightness=7', 'ff0000', 7, 0],
 ];
 for (const [query, color, brightness, warnings] of table) {
   const { page, warnings: seen } = await open(query);
   await onRamp(`${query}: smoke on the ${color} ramp`, page, color, brightness);
   check(`  ... with ${warnings} warnings`, seen.length === warnings, seen.join(' | '));
   await page.close();
+}
+
+// The text raster handed to the core: how much ink (255) and where it lies, and the warnings.
+const noFontBox = (page) => page.evaluateOnNewDocument(() => ['fontBoundingBoxAscent', 'fontBoundingBoxDescent']
+  .forEach((k) => Object.defineProperty(TextMetrics.prototype, k, { get: () => undefined })));
+async function rasterOf(query, setup) {
+  const { page, warnings } = await open(query, undefined, setup);
+  await page.waitForFunction(() => window.vapryx.raster, deadline(30000));
+  const raster = await page.evaluate(() => ({ ...window.vapryx.raster, ink: Array.from(window.vapryx.raster.ink) }));
+  await page.close();
+  return { ...raster, warnings };
+}
+async function inkOf(text, setup) {
+  const { cx, cy, ink, warnings } = await rasterOf(`?text=${encodeURIComponent(text)}`, setup);
+  const s = { n: 0, left: cx, right: -1, top: -1, bottom: -1, cy, warnings };
+  ink.forEach((v, i) => {
+    if (v !== 255) return;
+    const x = i % cx, y = (i - x) / cx;
+    if (s.top < 0) s.top = y;
+    ++s.n, s.left = Math.min(s.left, x), s.right = Math.max(s.right, x), s.bottom = y;
+  });
+  return { ...s, share: s.n / ((s.right - s.left + 1) * (s.bottom - s.top + 1)) };
+}
+const name = await inkOf('name');
+for (const [what, text, setup, ok] of [
+  ['a colour emoji: a filled silhouette, in the box', '💙', undefined,
+    (s) => s.share > 0.5 && s.left >= 50 && s.left < 70 && s.top > 0 && s.bottom < s.cy - 1],
+  ['blanks: no ink, one line says so', '   ', undefined, (s) => s.n === 0 && s.warnings.join() ===
+    'vapryx: the text "   " has no outline: nothing to draw the smoke from'],
+  ['a NUL does not cut it', 'na\0me', undefined, (s) => Math.abs(s.n - name.n) < name.n / 20 && s.left === name.left],
+  ['no face box (Firefox before 116): the same ink in its own box', 'name', noFontBox, (s) => s.n === name.n &&
+    s.left === name.left && s.right === name.right && s.top === 0 && s.bottom === s.cy - 1],
+]) {
+  const s = await inkOf(text, setup);
+  check(`text ${JSON.stringify(text)}: ${what}`, ok(s) && (text === '   ' || !s.warnings.length), JSON.stringify(s));
+}
+
+// The same text, the same shape as the Linux program lays it out (vapryx-sim --text-raster),
+// in the same face: each raster scaled onto its ink box, nearly the same pixels are ink.
+function ontoInkBox({ cx, ink }, w = 160, h = 64) {
+  let x0 = cx, x1 = -1, y0 = -1, y1 = -1;
+  ink.forEach((v, i) => {
+    if (!v) return;
+    const x = i % cx, y = (i - x) / cx;
+    x0 = Math.min(x0, x), x1 = Math.max(x1, x), y1 = y, y0 = y0 < 0 ? y : y0;
+  });
+  return Array.from({ length: w * h }, (_, i) =>
+    ink[(y0 + Math.floor((y1 + 1 - y0) * Math.floor(i / w) / h)) * cx + x0 + Math.floor((x1 + 1 - x0) * (i % w) / w)] !== 0);
+}
+for (const text of ['Vapryx', 'مرحبا', 'שלום', 'नमस्ते', '🔥', 'مرحبا abc']) {
+  const page = ontoInkBox(await rasterOf(`?font=DejaVu%20Sans&text=${encodeURIComponent(text)}`));
+  execFileSync(process.argv[3], ['--size', '800x600', '--volume', '5', '--seed', '1', '--frames', '0', '--text', text,
+    '--font', 'DejaVu Sans', '--text-raster', path.join(work, 'text.pgm')]);
+  const file = readFileSync(path.join(work, 'text.pgm'));
+  const [w, h] = file.toString('latin1').split('\n', 2)[1].split(' ').map(Number);
+  const linux = ontoInkBox({ cx: w, ink: file.subarray(file.length - w * h) });
+  const both = page.filter((v, i) => v && linux[i]).length, either = page.filter((v, i) => v || linux[i]).length;
+  check(`text ${text}: the page's raster is the Linux program's`, both / either > 0.85, (both / either).toFixed(2));
 }
 
 // The crop every display shares: a 640x480 field fills a 1280x720 page's width, cut above
@@ -126,9 +190,10 @@ for (const [query, color, brightness, warnings] of table) {
   await framesAfter(page, 2);
   const rect = await page.evaluate(() => {
     const r = document.getElementById('field').getBoundingClientRect();
-    return [r.left, r.top, r.width, r.height].join(' ');
+    return [r.left, r.top, r.width, r.height, getComputedStyle(document.body).cursor].join(' ');
   });
-  check('a 640x480 field on 1280x720 fills its width, cropped above and below', rect === '0 -120 1280 960', rect);
+  check('a 640x480 field on 1280x720 fills its width, cropped above and below; no pointer',
+    rect === '0 -120 1280 960 none', rect);
   await page.setViewport({ width: 500, height: 700 });
   await page.waitForFunction(() => document.getElementById('field').style.width === '500px', deadline(5000));
   check('... and on a 500x700 page stands whole between bars', true);
@@ -150,13 +215,13 @@ for (const [query, color, brightness, warnings] of table) {
 
 // The hosts change settings live, without a reload; pausing stops the frames.
 {
-  const { page } = await open('?color=00ff00');
+  const { page, warnings } = await open('?color=00ff00');
   await framesAfter(page, 5);
   await page.evaluate(() => { window.notReloaded = true; });
   await page.evaluate(() => window.livelyPropertyListener('color', '#FF0000'));
   await onRamp('Lively: livelyPropertyListener("color", "#FF0000") turns it red', page, 'ff0000', 5);
   await page.evaluate(() => window.wallpaperPropertyListener.applyUserProperties({
-    color: { value: '0 0 1' }, brightness: { value: 8 } }));
+    color: { value: '0 0 1' }, brightness: { value: 8 }, schemecolor: { value: '0.2 0.4 0.6' } }));
   await onRamp('Wallpaper Engine: applyUserProperties colour "0 0 1", brightness 8', page, '0000ff', 8);
   await page.evaluate(() => window.livelyPropertyListener('text', 'hello'));
   await page.evaluate(() => window.livelyPropertyListener('resolution', 1));
@@ -197,6 +262,17 @@ for (const [query, color, brightness, warnings] of table) {
   const after = await page.evaluate(() => window.vapryx.frames);
   check('paused, a new colour shows at once, without a frame', paused.lit > 2000 &&
     paused.off === 0 && after === frozen, `lit ${paused.lit}, off ${paused.off}, frames ${frozen} -> ${after}`);
+  // And a new text: its outline, on the ramp, the old smoke gone (brightness 5: black around).
+  await page.evaluate(() => {
+    window.livelyPropertyListener('brightness', 5);
+    window.livelyPropertyListener('text', 'hi');
+  });
+  await page.waitForFunction(() => window.vapryx.raster.cx < 300, deadline(5000));  // 'hello' is wider
+  const text = await pixelsOn(page, ramp('ffa500')), frames = await page.evaluate(() => window.vapryx.frames);
+  check('paused, a new text shows its outline at once, without a frame',
+    text.lit > 2000 && text.lit < 1280 * 720 / 20 && text.off === 0 && frames === frozen,
+    `lit ${text.lit}, off ${text.off}, frames ${frames}`);
+  check("no warnings from the hosts, for Wallpaper Engine's own schemecolor either", !warnings.length, warnings.join());
   await page.close();
 }
 
@@ -214,6 +290,21 @@ for (const [query, color, brightness, warnings] of table) {
   check('Wallpaper Engine fps 5: at most 5 frames a second', b > a && b - a <= allowed,
     `${b - a} frames in ${Math.round(t1 - t0)} ms`);
   await page.close();
+}
+
+// The hosts' packages carry the preview picture they name: the simulator's smoke, square.
+{
+  const lively = path.join(work, 'lively'), engine = path.join(build, 'wallpaper-engine');
+  mkdirSync(lively);
+  execFileSync('cmake', ['-E', 'tar', 'xf', path.join(build, 'vapryx-lively.zip')], { cwd: lively });
+  for (const [dir, json, key] of [[lively, 'LivelyInfo.json', 'Thumbnail'], [lively, 'LivelyInfo.json', 'Preview'],
+    [engine, 'project.json', 'preview']]) {
+    const file = path.join(dir, String(JSON.parse(readFileSync(path.join(dir, json)))[key]));
+    const p = existsSync(file) && await pictureOn('data:image/gif;base64,' + readFileSync(file).toString('base64'),
+      ramp('ffffff'));
+    check(`${json} ${key}: a square picture of the smoke in the package`, p && p.width === p.height &&
+      p.lit > p.width * p.height / 4 && p.off === 0, `${file} ${p && [p.width, p.height, p.lit, p.off]}`);
+  }
 }
 
 await browser.close();
