@@ -59,11 +59,21 @@ SWAYSOCK=$(compgen -G "$XDG_RUNTIME_DIR/sway-ipc.*.sock" | head -n1); export SWA
 
 # Placement: the text where the scaling puts it on the first monitor at each size, against
 # its box at 640x480, where the screen is the field. A scale and the rows cut off above.
+# The outline flickers, so one picture may show a letter at its end unlit: the reference
+# is the middle one of nine pictures' edges, each on its own.
 start_vapryx --fullscreen --text Ultrawide --seed 5
-reference=
+reference= boxes=()
+middle_box() {  # "W H X Y"...: each edge's middle value
+  local edge edges=()
+  for edge in '$1 + $3' '$2 + $4' '$3' '$4'; do  # right, bottom, left, top
+    edges+=("$(printf '%s\n' "$@" | awk "{ print $edge }" | sort -n | sed -n "$((($# + 1) / 2))p")")
+  done
+  echo $((edges[0] - edges[2])) $((edges[1] - edges[3])) "${edges[2]}" "${edges[3]}"
+}
 mature_reference() {  # smoke over the whole field: its outline at its brightest
   set -- $seen
-  [ "$2" -ge 76000 ] && bright_box "$work/shot.ppm" && reference=$box
+  [ "$2" -ge 76000 ] && bright_box "$work/shot.ppm" && boxes+=("$box") && [ ${#boxes[@]} -ge 9 ] &&
+    reference=$(middle_box "${boxes[@]}")
 }
 for size in "640x480 1 0" "1280x720 2 -120" "1920x1080 3 -180" "2560x1080 4 -420"; do
   set -- $size
