@@ -1,13 +1,18 @@
 // replace_files.cpp: the temporary file beside each path, and the renames.
 #include "settings/replace_files.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
-std::string TemporaryPathBeside(const std::string& path) {
+std::string NewFilePath(const std::string& path) {
+  // A file renamed over /dev/null would leave a file where the device was.
+  struct stat what;
+  if (stat(path.c_str(), &what) == 0 && !S_ISREG(what.st_mode) && !S_ISDIR(what.st_mode))
+    return path;
   // The process id keeps two runs writing the same path apart.
   return path + ".vapryx-" + std::to_string(getpid());
 }
@@ -17,11 +22,12 @@ bool ReplaceFiles(const std::vector<std::string>& paths, const WriteNewFile& wri
   std::vector<std::string> temporaries;
   bool ok = true;
   for (size_t i = 0; ok && i < paths.size(); ++i) {
-    temporaries.push_back(TemporaryPathBeside(paths[i]));
+    temporaries.push_back(NewFilePath(paths[i]));
     ok = write(i, temporaries.back(), why);
     if (!ok) *failedPath = paths[i];
   }
   for (size_t i = 0; ok && i < paths.size(); ++i) {
+    if (temporaries[i] == paths[i]) continue;  // written into already
 #ifdef _WIN32
     std::remove(paths[i].c_str());  // the runtime's rename does not replace
 #endif
@@ -31,6 +37,8 @@ bool ReplaceFiles(const std::vector<std::string>& paths, const WriteNewFile& wri
       ok = false;
     }
   }
-  for (const std::string& t : temporaries) std::remove(t.c_str());
+  for (size_t i = 0; i < temporaries.size(); ++i) {
+    if (temporaries[i] != paths[i]) std::remove(temporaries[i].c_str());
+  }
   return ok;
 }

@@ -123,6 +123,16 @@ if [ ${#sim[@]} -eq 1 ]; then
     { failures=$((failures + 1)); echo "FAIL: no font: $(cat stderr.txt)"; }
 fi
 
+# What is at a path and is not a file (a device, a pipe) is written into, never replaced:
+# a field renamed over /dev/null would leave a file where the device was.
+if [ ${#sim[@]} -eq 1 ]; then
+  mkfifo out.fifo && { timeout 20 head -c 400000 out.fifo > fifo.raw & reader=$!; }
+  run 0 "a field into a pipe" "${base[@]}" --raster good.pgm --field out.fifo
+  wait "$reader"
+  [ -p out.fifo ] && [ "$(stat -c %s fifo.raw)" = 307200 ] && passed=$((passed + 1)) ||
+    { failures=$((failures + 1)); echo "FAIL: the pipe was replaced, or its reader got $(stat -c %s fifo.raw) bytes"; }
+fi
+
 # The ramp the field's bytes index: white at brightness 5 is grey, a step short at entry 33;
 # pure red reaches red 2 at entry 1 and is lightened to 255,129,129 at entry 192.
 entry() { od -An -tu1 -j $((3 * $2)) -N3 "$1" | xargs; }  # file index: "r g b"

@@ -127,10 +127,10 @@ int main(int argc, char** argv) {
 #if VAPRYX_SIM_GIF
   // The GIF is streamed into its temporary file as the run goes, not held in memory.
   GifStream gif;
-  const std::string gifTemporary = TemporaryPathBeside(options.gifPath);
+  const std::string gifTemporary = NewFilePath(options.gifPath);
   auto dropGif = [&] {
     if (gif.file != nullptr) CloseGifStream(&gif);
-    std::remove(gifTemporary.c_str());
+    if (gifTemporary != options.gifPath) std::remove(gifTemporary.c_str());
   };
   if (!options.gifPath.empty()) {
     if (!OpenGifStream(gifTemporary, s.fieldWidth, s.fieldHeight, RampRgb(ramp).data(),
