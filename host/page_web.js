@@ -95,11 +95,11 @@ var vapryx = (window.vapryx = { frames: 0, seed: 0, ready: false, paused: false 
   // A metric where the browser has it; browsers before Firefox 116 lack the face's box.
   function metric(value, fallback) { return Number.isFinite(value) ? value : fallback; }
 
-  // Whether the text's first letter is of a script written right to left: the direction of
-  // the line, as the Linux program takes it.
+  // Whether the text's first letter (or direction mark) is of a script written right to
+  // left: the direction of the line, as the Linux program takes it.
   function rightToLeft(text) {
-    var first = text.match(/\p{L}/u);
-    return !!first && /[\p{Script=Hebrew}\p{Script=Arabic}\p{Script=Syriac}\p{Script=Thaana}\p{Script=Nko}]/u.test(first[0]);
+    var first = text.match(/[\p{L}\u200E\u200F\u061C]/u);
+    return !!first && /[\u200F\u061C\p{Script=Hebrew}\p{Script=Arabic}\p{Script=Syriac}\p{Script=Thaana}\p{Script=Nko}\p{Script=Samaritan}\p{Script=Mandaic}\p{Script=Adlam}\p{Script=Hanifi_Rohingya}\p{Script=Mende_Kikakui}]/u.test(first[0]);
   }
 
   // The text at an em height of 140 pixels, as one line in its natural direction, measured

@@ -9,10 +9,15 @@
 #include <cstring>
 
 std::string NewFilePath(const std::string& path) {
-  // A file renamed over /dev/null would leave a file where the device was.
+  // A file renamed over /dev/null would leave a file where the device was; over a link
+  // (/dev/stdout, a dotfile kept elsewhere), a file where the link was.
   struct stat what;
-  if (stat(path.c_str(), &what) == 0 && !S_ISREG(what.st_mode) && !S_ISDIR(what.st_mode))
-    return path;
+#ifdef _WIN32
+  const int found = stat(path.c_str(), &what);
+#else
+  const int found = lstat(path.c_str(), &what);
+#endif
+  if (found == 0 && !S_ISREG(what.st_mode) && !S_ISDIR(what.st_mode)) return path;
   // The process id keeps two runs writing the same path apart.
   return path + ".vapryx-" + std::to_string(getpid());
 }

@@ -9,8 +9,8 @@
 #include <vector>
 
 // Where the new file for `path` is written: beside it, named for this process; or the path
-// itself when what is there is not a file (a device such as /dev/null, a pipe), which is
-// written into, never replaced or removed.
+// itself when what is there is not a plain file (a device such as /dev/null, a pipe, a
+// symbolic link), which is written into, never replaced or removed.
 std::string NewFilePath(const std::string& path);
 
 // Fills the new file for paths[index] at `temporary`; false with the reason in `why`.

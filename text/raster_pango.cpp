@@ -18,7 +18,9 @@ namespace {
 
 constexpr int kEmPixels = 140;      // 105 points at 96 dpi, what the Windows saver asks for
 constexpr int kMargin = 50;         // black columns either side of the text
-constexpr int kMaxWidth = 1 << 20;  // the widest raster drawn (a text is 99 bytes at most)
+// The largest raster drawn: a text is 99 bytes at most, and 49 stacked marks stay in it.
+constexpr int kMaxWidth = 1 << 16;
+constexpr int kMaxHeight = 1 << 12;
 constexpr int kTileWidth = 8192;    // cairo draws at most 32767 columns at once
 
 std::string Text(const FcChar8* s) { return reinterpret_cast<const char*>(s); }
@@ -294,7 +296,7 @@ TextRaster RenderTextBand(const char* text, const char* font, int32_t fieldWidth
   const int64_t top = std::min(logical.y, inked.y);
   const int64_t bottom = std::max(logical.y + logical.height, inked.y + inked.height);
   const int32_t cx = static_cast<int32_t>(std::min<int64_t>(right - left, kMaxWidth));
-  const int32_t cy = static_cast<int32_t>(std::max<int64_t>(bottom - top, 0));
+  const int32_t cy = static_cast<int32_t>(std::clamp<int64_t>(bottom - top, 0, kMaxHeight));
   std::vector<uint8_t> ink(static_cast<size_t>(cx) * cy, 0);
   DrawInk(layout, static_cast<int32_t>(-left), static_cast<int32_t>(-top), cx, cy, &ink);
   DescribeRuns(layout, fonts.first, why, report);
