@@ -17,25 +17,8 @@
 namespace {
 
 // The faces the expectations name, and only those: a machine with more (fonts-noto-core has
-// Devanagari and Syriac too) would give other fallbacks. The system's rules still apply.
-struct OwnFonts {
-  char dir[32] = "/tmp/vapryx-fonts-XXXXXX";
-  bool ready = false;
-  OwnFonts() {
-    if (mkdtemp(dir) == nullptr) return;
-    const std::string conf = std::string(dir) + "/fonts.conf";
-    std::FILE* f = std::fopen(conf.c_str(), "w");
-    if (f == nullptr) return;
-    std::fprintf(f,
-                 "<?xml version=\"1.0\"?>\n<fontconfig><dir>/usr/share/fonts/truetype/dejavu</dir>"
-                 "<dir>/usr/share/fonts/truetype/liberation</dir>"
-                 "<dir>/usr/share/fonts/truetype/lohit-devanagari</dir><cachedir>%s</cachedir>"
-                 "<include ignore_missing=\"yes\">/etc/fonts/conf.d</include></fontconfig>\n",
-                 dir);
-    ready = std::fclose(f) == 0 && setenv("FONTCONFIG_FILE", conf.c_str(), 1) == 0;
-  }
-  ~OwnFonts() { std::filesystem::remove_all(dir); }
-} ownFonts;
+// Devanagari and Syriac too) would give other fallbacks.
+const bool kOwnFonts = setenv("FONTCONFIG_FILE", VAPRYX_TEST_FONTS, 1) == 0;
 
 struct Rendered {
   std::vector<uint8_t> field, pixels;
@@ -151,7 +134,7 @@ TEST(RenderTextBand, AFaceThatCannotBeDrawnAt140PixelsGivesWayToTheHeavyFallback
   f = std::fopen(conf.c_str(), "w");
   ASSERT_NE(f, nullptr);
   // The faces above, this folder, and the face let through Debian's rule against bitmaps.
-  ASSERT_TRUE(ownFonts.ready);
+  ASSERT_TRUE(kOwnFonts);
   std::fprintf(f,
                "<?xml version=\"1.0\"?>\n<fontconfig><include ignore_missing=\"yes\">"
                "%s</include><dir>%s</dir><cachedir>%s</cachedir><selectfont>"
